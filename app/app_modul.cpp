@@ -1,0 +1,10 @@
+#include "app/app_modul.h"
+
+namespace AppModul {
+
+bool Main()
+{
+    return false;
+}
+
+}  // namespace AppModul

@@ -1,0 +1,10 @@
+#pragma once
+// Start-up of the program.
+
+namespace AppModul {
+
+// Refuses a second instance, fills the program environment, takes the command-line image and
+// opens the first view. True when the main window is up and the message loop must run.
+bool Main();
+
+}  // namespace AppModul

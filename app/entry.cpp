@@ -1,0 +1,22 @@
+// Program entry: sets up the thread for windows and OLE, starts the program, runs its messages.
+
+#include <windows.h>
+#include <commctrl.h>
+#include <ole2.h>
+
+#include "app/app_modul.h"
+#include "forms/events.h"
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
+{
+    // Drag and drop and the clipboard need an OLE apartment on the user-interface thread.
+    const HRESULT ole = OleInitialize(nullptr);
+    INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
+    InitCommonControlsEx(&icc);
+    int exitCode = 0;
+    if (AppModul::Main())
+        exitCode = forms::RunMessageLoop();
+    if (SUCCEEDED(ole))
+        OleUninitialize();
+    return exitCode;
+}

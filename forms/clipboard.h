@@ -1,0 +1,14 @@
+#pragma once
+// The system clipboard: clear it, put a bitmap on it (format 2, CF_BITMAP).
+
+#include <windows.h>
+
+namespace forms {
+
+// Empties the clipboard and takes ownership of it for the given window. False when it is busy.
+bool ClipboardClear(HWND owner);
+
+// Puts a copy of the bitmap on the clipboard as CF_BITMAP; the caller keeps its bitmap.
+bool ClipboardSetBitmap(HWND owner, HBITMAP bitmap);
+
+}  // namespace forms

@@ -1,0 +1,61 @@
+#pragma once
+// A picture box with a persistent image: everything drawn goes into a bitmap of the box's size,
+// which paints the window, can be drawn on through Hdc() and goes to the clipboard.
+
+#include <windows.h>
+
+#include <functional>
+
+#include "forms/control.h"
+#include "forms/handles.h"
+#include "forms/picture.h"
+
+namespace forms {
+
+class PictureBox : public Control {
+public:
+    bool Create(HWND parent, const forms::Bounds& bounds);
+
+    // The persistent image's device context and bitmap; valid until the next resize.
+    HDC Hdc() const { return imageDc_.get(); }
+    HBITMAP Image() const { return image_.get(); }
+    // The inner (client) size in pixels.
+    int ScaleWidth() const;
+    int ScaleHeight() const;
+
+    // With AutoSize the box fits its window to each picture assigned.
+    void SetAutoSize(bool autoSize) { autoSize_ = autoSize; }
+    bool AutoSize() const { return autoSize_; }
+
+    // Draws the picture at 0,0 over the background (transparent pixels show the background).
+    void SetPicture(const Picture& picture);
+    // No picture: the persistent image is filled with the background; the size stays.
+    void ClearPicture();
+    bool HasPicture() const { return hasPicture_; }
+
+    COLORREF BackColor() const { return backColor_; }
+    void SetBackColor(COLORREF color) { backColor_ = color; }
+
+    // Repaints the window from the persistent image; the image is not cleared.
+    void Refresh();
+
+    std::function<void()> onClick;
+
+protected:
+    bool HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+
+private:
+    // Gives the persistent image the client size, keeping what is drawn and filling new area.
+    void SizeImageToClient();
+
+    UniqueHdc imageDc_;
+    UniqueHbitmap image_;
+    HGDIOBJ originalBitmap_ = nullptr;
+    int imageWidth_ = 0;
+    int imageHeight_ = 0;
+    bool autoSize_ = false;
+    bool hasPicture_ = false;
+    COLORREF backColor_ = GetSysColor(COLOR_BTNFACE);
+};
+
+}  // namespace forms

@@ -1,0 +1,71 @@
+#pragma once
+// Seams and helpers every test program shares: scripted message boxes and popup menus,
+// temporary folders and small files.
+
+#include <windows.h>
+
+#include <deque>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "forms/message_box.h"
+#include "forms/popup_menu.h"
+
+namespace testsupport {
+
+// Installs the scripted prompter and menu presenter below for the whole run.
+void InstallTestSeams();
+
+struct ShownMessage {
+    HWND owner;
+    std::wstring text;
+    std::wstring title;
+    UINT flags;
+};
+
+// Answers message boxes from a queue (IDOK when empty) and records what was shown.
+// An optional hook runs while the "box" is up, to let tests look at the program in that state.
+class ScriptedPrompter : public forms::Prompter {
+public:
+    int Show(HWND owner, const std::wstring& text, const std::wstring& title, UINT flags) override;
+    std::vector<ShownMessage> shown;
+    std::deque<int> answers;
+    std::function<void()> whileShown;
+    void Reset();
+};
+ScriptedPrompter& Prompter();
+
+// Chooses popup-menu items from a queue (0, nothing, when empty) and records each menu shown.
+class ScriptedMenuPresenter : public forms::MenuPresenter {
+public:
+    UINT Track(HMENU menu, HWND owner, POINT screenPoint) override;
+    // Items are given by caption; the presenter finds the command id.
+    std::deque<std::wstring> choices;
+    std::vector<std::vector<std::wstring>> shownMenus;
+    void Reset();
+};
+ScriptedMenuPresenter& MenuPresenter();
+
+// A fresh folder under the temporary folder, removed with everything in it on destruction.
+class TempFolder {
+public:
+    TempFolder();
+    ~TempFolder();
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+    const std::wstring& Path() const { return path_; }  // ends in "\"
+    std::wstring operator/(const std::wstring& name) const { return path_ + name; }
+
+private:
+    std::wstring path_;
+};
+
+// Writes bytes to a file, creating or replacing it.
+bool WriteFileBytes(const std::wstring& path, const std::string& bytes);
+// Reads a whole file; empty when it cannot be read.
+std::string ReadFileBytes(const std::wstring& path);
+// Removes a folder tree (attributes cleared first).
+void RemoveTree(const std::wstring& path);
+
+}  // namespace testsupport
