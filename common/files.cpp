@@ -1,0 +1,33 @@
+// Testing and deleting single files; every platform failure ends in False or in nothing.
+
+#include "common/commands.h"
+
+#include "forms/handles.h"
+
+namespace Commands {
+
+bool FileExists(const std::wstring& path)
+{
+    if (path.empty())
+        return false;
+    const forms::UniqueFile file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file)
+        return false;
+    // Where the platform hands out a handle to a folder, that is still no file.
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (GetFileInformationByHandle(file.get(), &info) && (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+        return false;
+    return true;
+}
+
+void DeleteFile(const std::wstring& path)
+{
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    // Read-only, hidden and system files can only be deleted without their attributes.
+    SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    if (!DeleteFileW(path.c_str()) && attributes != INVALID_FILE_ATTRIBUTES)
+        SetFileAttributesW(path.c_str(), attributes);
+}
+
+}  // namespace Commands

@@ -1,0 +1,24 @@
+// Message boxes of four kinds under the program's title.
+
+#include "common/commands.h"
+
+#include "forms/message_box.h"
+
+namespace Commands {
+
+void ShowMessage(const std::wstring& text, std::int16_t kind, std::wstring& title)
+{
+    if (title.empty())
+        title = AppTitle;
+    UINT icon = 0;
+    switch (kind) {
+    case 1: icon = MB_ICONINFORMATION; break;
+    case 2: icon = MB_ICONEXCLAMATION; break;
+    case 3: icon = MB_ICONHAND; break;
+    case 4: icon = MB_ICONQUESTION; break;
+    default: return;
+    }
+    forms::ShowMessageBox(GetActiveWindow(), text, title, MB_OK | icon);
+}
+
+}  // namespace Commands
