@@ -61,6 +61,10 @@ public:
 
 protected:
     bool HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+
+private:
+    void Paint();
+    HFONT font_ = nullptr;  // not owned; children created inside take it too
 };
 
 // A plain list box of texts.

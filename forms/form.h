@@ -84,6 +84,13 @@ private:
 
     UniqueHwnd hwnd_;
     HWND lastFocus_ = nullptr;  // the control that had the focus when the window was deactivated
+    UniqueHfont defaultFont_;   // answered to WM_GETFONT, so new controls take it
+    bool raiseResize_ = false;  // no onResize while the window is being made
+    bool shownOnce_ = false;
+    int resizeCount_ = 0;
 };
+
+// True when the window is a Form's top-level window (keyboard navigation applies to it).
+bool IsFormWindow(HWND hwnd);
 
 }  // namespace forms

@@ -1,0 +1,262 @@
+#include "forms/control.h"
+
+#include <commctrl.h>
+
+#include <unordered_map>
+#include <vector>
+
+namespace forms {
+
+LRESULT CALLBACK ControlSubclassProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR subclassId,
+                                     DWORD_PTR refData);
+
+namespace {
+
+constexpr wchar_t kControlProperty[] = L"Quadrino.Control";
+constexpr UINT_PTR kSubclassId = 0x5155;  // 'QU'
+constexpr UINT kFirstControlId = 1000;
+constexpr UINT kLastControlId = 0xFFFE;   // WM_COMMAND carries only 16 bits of the id
+
+// Control ids are unique in the process, so WM_MEASUREITEM (which carries only the id) finds its
+// wrapper even while the control is still inside CreateWindowExW.
+std::unordered_map<UINT, Control*>& ControlsById()
+{
+    static std::unordered_map<UINT, Control*> controls;
+    return controls;
+}
+
+UINT ClaimControlId(Control* control)
+{
+    static UINT next = kFirstControlId;
+    auto& controls = ControlsById();
+    for (UINT tries = 0; tries <= kLastControlId - kFirstControlId; ++tries) {
+        const UINT id = next;
+        next = next >= kLastControlId ? kFirstControlId : next + 1;
+        if (controls.emplace(id, control).second)
+            return id;
+    }
+    return 0;
+}
+
+void ReleaseControlId(HWND hwnd, const Control* control)
+{
+    const UINT id = static_cast<UINT>(GetWindowLongPtrW(hwnd, GWLP_ID));
+    auto& controls = ControlsById();
+    const auto found = controls.find(id);
+    if (found != controls.end() && found->second == control)
+        controls.erase(found);
+}
+
+void Detach(HWND hwnd, const Control* control)
+{
+    RemoveWindowSubclass(hwnd, ControlSubclassProc, kSubclassId);
+    RemovePropW(hwnd, kControlProperty);
+    ReleaseControlId(hwnd, control);
+}
+
+}  // namespace
+
+LRESULT CALLBACK ControlSubclassProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR refData)
+{
+    auto* control = reinterpret_cast<Control*>(refData);
+    if (msg == WM_NCDESTROY) {
+        // Destroyed with its parent: the wrapper must not destroy a handle that may be reused.
+        Detach(hwnd, control);
+        if (control && control->hwnd_.get() == hwnd)
+            control->hwnd_.release();
+        return DefSubclassProc(hwnd, msg, wParam, lParam);
+    }
+    LRESULT result = 0;
+    try {
+        if (control && control->HandleMessage(msg, wParam, lParam, result))
+            return result;
+    } catch (...) {
+        // A handler's failure must not unwind through the system's code.
+    }
+    return DefSubclassProc(hwnd, msg, wParam, lParam);
+}
+
+Control::~Control()
+{
+    Destroy();
+}
+
+void Control::Destroy()
+{
+    const HWND hwnd = hwnd_.get();
+    if (!hwnd)
+        return;
+    // Otherwise the focus would fall to the container, whose owner may be half destroyed.
+    const HWND focus = GetFocus();
+    if (focus && (focus == hwnd || IsChild(hwnd, focus)))
+        ::SetFocus(nullptr);
+    Detach(hwnd, this);
+    hwnd_.reset();
+}
+
+bool Control::CreateControl(const wchar_t* windowClass, const std::wstring& text, DWORD style, DWORD exStyle,
+                            HWND parent, const forms::Bounds& bounds)
+{
+    Destroy();
+    if (!parent)
+        return false;
+    const UINT id = ClaimControlId(this);
+    if (id == 0)
+        return false;
+    const HWND hwnd = CreateWindowExW(exStyle, windowClass, text.c_str(), style | WS_CHILD, bounds.left, bounds.top,
+                                      bounds.width, bounds.height, parent,
+                                      reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr),
+                                      nullptr);
+    if (!hwnd) {
+        ControlsById().erase(id);
+        return false;
+    }
+    hwnd_.reset(hwnd);
+    SetPropW(hwnd, kControlProperty, this);
+    SetWindowSubclass(hwnd, ControlSubclassProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
+    // New controls take their container's font, like controls placed on a dialog.
+    auto font = reinterpret_cast<HFONT>(SendMessageW(parent, WM_GETFONT, 0, 0));
+    if (!font)
+        font = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+    SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    return true;
+}
+
+LRESULT Control::CallDefault(UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    const HWND hwnd = hwnd_.get();
+    return hwnd ? DefSubclassProc(hwnd, msg, wParam, lParam) : 0;
+}
+
+forms::Bounds Control::GetBounds() const
+{
+    const HWND hwnd = hwnd_.get();
+    RECT rect{};
+    if (!hwnd || !GetWindowRect(hwnd, &rect))
+        return {};
+    MapWindowPoints(nullptr, GetParent(hwnd), reinterpret_cast<POINT*>(&rect), 2);
+    return {rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top};
+}
+
+bool Control::Move(const forms::Bounds& bounds)
+{
+    const HWND hwnd = hwnd_.get();
+    if (!hwnd || bounds.width < 0 || bounds.height < 0)
+        return false;
+    return MoveWindow(hwnd, bounds.left, bounds.top, bounds.width, bounds.height, TRUE) != FALSE;
+}
+
+std::wstring Control::Text() const
+{
+    const HWND hwnd = hwnd_.get();
+    if (!hwnd)
+        return {};
+    const int length = GetWindowTextLengthW(hwnd);
+    if (length <= 0)
+        return {};
+    std::vector<wchar_t> buffer(static_cast<std::size_t>(length) + 1);
+    const int copied = GetWindowTextW(hwnd, buffer.data(), length + 1);
+    return std::wstring(buffer.data(), static_cast<std::size_t>(copied > 0 ? copied : 0));
+}
+
+void Control::SetText(const std::wstring& text)
+{
+    if (hwnd_)
+        SetWindowTextW(hwnd_.get(), text.c_str());
+}
+
+bool Control::Visible() const
+{
+    // The control's own flag: a control on a hidden form still counts as visible.
+    return hwnd_ && (GetWindowLongW(hwnd_.get(), GWL_STYLE) & WS_VISIBLE) != 0;
+}
+
+void Control::SetVisible(bool visible)
+{
+    if (hwnd_)
+        ShowWindow(hwnd_.get(), visible ? SW_SHOWNA : SW_HIDE);
+}
+
+bool Control::Enabled() const
+{
+    return hwnd_ && IsWindowEnabled(hwnd_.get());
+}
+
+void Control::SetEnabled(bool enabled)
+{
+    if (hwnd_)
+        EnableWindow(hwnd_.get(), enabled ? TRUE : FALSE);
+}
+
+void Control::SetFocus()
+{
+    if (hwnd_)
+        ::SetFocus(hwnd_.get());
+}
+
+bool Control::HasFocus() const
+{
+    return hwnd_ && GetFocus() == hwnd_.get();
+}
+
+void Control::SetFont(HFONT font)
+{
+    if (hwnd_)
+        SendMessageW(hwnd_.get(), WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+}
+
+Control* ControlFromHwnd(HWND hwnd)
+{
+    return hwnd ? static_cast<Control*>(GetPropW(hwnd, kControlProperty)) : nullptr;
+}
+
+bool ReflectToControl(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result)
+{
+    switch (msg) {
+    case WM_COMMAND: {
+        Control* control = lParam ? ControlFromHwnd(reinterpret_cast<HWND>(lParam)) : nullptr;
+        if (control && control->OnCommand(HIWORD(wParam))) {
+            result = 0;
+            return true;
+        }
+        return false;
+    }
+    case WM_NOTIFY: {
+        auto* header = reinterpret_cast<NMHDR*>(lParam);
+        Control* control = header ? ControlFromHwnd(header->hwndFrom) : nullptr;
+        LRESULT answer = 0;
+        if (control && control->OnNotify(header, answer)) {
+            result = answer;
+            return true;
+        }
+        return false;
+    }
+    case WM_DRAWITEM: {
+        auto* item = reinterpret_cast<DRAWITEMSTRUCT*>(lParam);
+        if (!item || item->CtlType == ODT_MENU)
+            return false;
+        Control* control = ControlFromHwnd(item->hwndItem);
+        if (control && control->OnDrawItem(item)) {
+            result = TRUE;
+            return true;
+        }
+        return false;
+    }
+    case WM_MEASUREITEM: {
+        auto* item = reinterpret_cast<MEASUREITEMSTRUCT*>(lParam);
+        if (!item || item->CtlType == ODT_MENU)
+            return false;
+        const auto& controls = ControlsById();
+        const auto found = controls.find(item->CtlID);
+        if (found != controls.end() && found->second->OnMeasureItem(item)) {
+            result = TRUE;
+            return true;
+        }
+        return false;
+    }
+    default:
+        return false;
+    }
+}
+
+}  // namespace forms
