@@ -1,0 +1,62 @@
+#include "app/first_view.h"
+
+#include <windows.h>
+
+#include <memory>
+
+#include "common/commands.h"
+#include "forms/clipboard.h"
+#include "forms/events.h"
+#include "forms/picture.h"
+#include "ui/main/form1.h"
+
+namespace AppModul {
+
+bool OpenFirstView(ui::Form1& form)
+{
+    using namespace Commands;
+    if (!form.Create())
+        return false;
+    // Centred once more now that it is shown with its final frame.
+    form.Show();
+    CenterForm(form);
+
+    // Each assignment raises the lists' own change handling; the later explicit ones win.
+    if (!StartFile.empty()) {
+        const std::wstring folder = GetParentPath(StartFile);
+        form.Drive1.SetDrive(StartFile.substr(0, 2));
+        form.Dir1.SetPath(folder);
+        form.File1.SetPath(folder);
+        if (const auto picture = forms::LoadPicture(StartFile))
+            form.PicM.SetPicture(*picture);
+        SelectListEntry(form.File1, GetFileName(StartFile));
+    } else {
+        form.Drive1.SetDrive(TilesFolder.substr(0, 2));
+        form.Dir1.SetPath(TilesFolder);
+        form.File1.SetPath(TilesFolder);
+    }
+
+    forms::DoEvents();
+    TilePicture(form.PicW, form.PicM);
+    forms::ClipboardClear(form.Hwnd());
+    forms::DoEvents();
+    forms::ClipboardSetBitmap(form.Hwnd(), form.PicW.Image());
+    return true;
+}
+
+bool FirstView()
+{
+    // The main window lives until the program ends.
+    static std::unique_ptr<ui::Form1> mainForm;
+    if (!mainForm)
+        mainForm = std::make_unique<ui::Form1>();
+    ui::SetMainForm(mainForm.get());
+    // Closing the main window ends the program.
+    mainForm->onUnload = [] {
+        ui::SetMainForm(nullptr);
+        PostQuitMessage(0);
+    };
+    return OpenFirstView(*mainForm);
+}
+
+}  // namespace AppModul

@@ -1,0 +1,190 @@
+// The main window: creation of its controls, tab order, popup menu and the wiring of their events.
+
+#include "ui/main/form1.h"
+
+#include "common/commands.h"
+#include "ui/main/start_picture.h"
+
+namespace ui {
+
+namespace {
+
+Form1* g_mainForm = nullptr;
+
+// Design placement of a control in twips, relative to its container.
+struct DesignRect {
+    int left;
+    int top;
+    int width;
+    int height;
+};
+
+constexpr DesignRect kCheck1{420, 5550, 2145, 315};
+constexpr DesignRect kList1{10350, 1710, 1035, 840};
+constexpr DesignRect kFile1{120, 2550, 2805, 2970};
+constexpr DesignRect kDir1{120, 510, 2835, 1980};
+constexpr DesignRect kDrive1{120, 120, 2835, 360};
+constexpr DesignRect kFrame1{120, 5910, 2715, 2235};
+constexpr DesignRect kPicM{120, 240, 2175, 1695};  // inside Frame1
+constexpr DesignRect kPicW{3060, 120, 6660, 6480};
+
+constexpr int kClientWidthTwips = 11850;
+constexpr int kClientHeightTwips = 8235;
+constexpr UINT kTimer1IntervalMs = 10;
+constexpr double kListFontPoints = 9.75;
+
+}  // namespace
+
+Form1* MainForm()
+{
+    return g_mainForm;
+}
+
+void SetMainForm(Form1* form)
+{
+    g_mainForm = form;
+}
+
+Form1::Form1()
+    : mnuPop({
+          {L"in den Sammelordner kopieren", [this] { mnuCopy_Click(); }},
+          {L"in Sammelordner umbewegen", [this] { mnuMove_Click(); }},
+          {L"Umbenennen", [this] { mnuRen_Click(); }},
+          {L"-", nullptr},
+          {L"Löschen", [this] { mnuDel_Click(); }},
+      })
+{
+}
+
+Form1::~Form1()
+{
+    // No drop or tick may reach a form that is going away.
+    Timer1.Stop();
+    dir1Drop_.Revoke();
+    file1Drop_.Revoke();
+    picWDrop_.Revoke();
+    if (g_mainForm == this)
+        g_mainForm = nullptr;
+}
+
+bool Form1::Create()
+{
+    if (IsLoaded())
+        return true;
+
+    onLoad = [this] { Form_Load(); };
+    forms::FormStyle style;
+    style.caption = L"Brenwick Quadrino";
+    style.style = WS_OVERLAPPEDWINDOW;
+    style.clientWidthTwips = kClientWidthTwips;
+    style.clientHeightTwips = kClientHeightTwips;
+    style.icon = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1));
+    if (!Load(style))
+        return false;
+
+    const auto at = [this](const DesignRect& r) {
+        return forms::Bounds{TwipsToPixels(r.left), TwipsToPixels(r.top), TwipsToPixels(r.width),
+                             TwipsToPixels(r.height)};
+    };
+    const HWND window = Hwnd();
+
+    // Creation order as designed; the tab order is set separately below.
+    Check1.Create(window, L"always on top", at(kCheck1));
+    List1.Create(window, at(kList1));
+    List1.SetVisible(false);
+    File1.Create(window, at(kFile1));
+    File1.SetPattern(L"*.bmp;*.gif;*.jpg;*.jpeg;*.tif");
+    Dir1.Create(window, at(kDir1));
+    Drive1.Create(window, at(kDrive1));
+    Frame1.Create(window, L"Tile Preview:", at(kFrame1));
+    PicM.Create(Frame1.Hwnd(), at(kPicM));
+    PicM.SetAutoSize(true);
+    PicM.SetPicture(MakeStartPicture());
+    PicW.Create(window, at(kPicW));
+    ApplyDesignLayout();
+
+    SetTabOrder({&PicW, &Frame1, &Drive1, &Dir1, &File1, &PicM, &List1, &Check1});
+
+    Check1.onClick = [this] { Check1_Click(); };
+    Drive1.onChange = [this] { Drive1_Change(); };
+    Dir1.onChange = [this] { Dir1_Change(); };
+    File1.onClick = [this] { File1_Click(); };
+    File1.onDblClick = [this] { File1_DblClick(); };
+    File1.onMouseDown = [this](int button, int shift, int x, int y) { File1_MouseDown(button, shift, x, y); };
+    PicW.onClick = [this] { PicW_Click(); };
+    PicM.onClick = [this] { PicM_Click(); };
+    dir1Drop_.Register(Dir1.Hwnd(), [this](IDataObject* data) { Dir1_OLEDragDrop(data); });
+    file1Drop_.Register(File1.Hwnd(), [this](IDataObject* data) { File1_OLEDragDrop(data); });
+    picWDrop_.Register(PicW.Hwnd(), [this](IDataObject* data) { PicW_OLEDragDrop(data); });
+
+    // The lists open on the process's current drive and folder.
+    wchar_t current[MAX_PATH] = {};
+    if (const DWORD length = GetCurrentDirectoryW(MAX_PATH, current); length > 0 && length < MAX_PATH) {
+        const std::wstring folder(current, length);
+        Drive1.SetDrive(folder.substr(0, 2));
+        Dir1.SetPath(folder);
+        if (File1.Path().empty())
+            File1.SetPath(Dir1.Path());
+    }
+
+    onResize = [this] { Form_Resize(); };
+    onGotFocus = [this] { Form_GotFocus(); };
+    onDpiChanged = [this] {
+        ApplyDesignLayout();
+        Form_Resize();
+    };
+    Timer1.onTick = [this] { Timer1_Timer(); };
+    Timer1.Start(window, kTimer1IntervalMs);
+
+    // The window was sized while hidden: lay it out for its real size as a resize would.
+    Form_Resize();
+    return true;
+}
+
+void Form1::ApplyDesignLayout()
+{
+    const auto at = [this](const DesignRect& r) {
+        return forms::Bounds{TwipsToPixels(r.left), TwipsToPixels(r.top), TwipsToPixels(r.width),
+                             TwipsToPixels(r.height)};
+    };
+    Check1.Move(at(kCheck1));
+    List1.Move(at(kList1));
+    File1.Move(at(kFile1));
+    Dir1.Move(at(kDir1));
+    Drive1.Move(at(kDrive1));
+    Frame1.Move(at(kFrame1));
+    PicW.Move(at(kPicW));
+    // PicM keeps the size of its picture; only its place inside Frame1 is designed.
+    const forms::Bounds picM = at(kPicM);
+    PicM.Move({picM.left, picM.top, PicM.Width() > 0 ? PicM.Width() : picM.width,
+               PicM.Height() > 0 ? PicM.Height() : picM.height});
+
+    // The new fonts are in place before the old ones are deleted.
+    const int dpi = Dpi();
+    forms::UniqueHfont listFont = forms::CreatePointFont(L"Arial", kListFontPoints, true, dpi);
+    forms::UniqueHfont defaultFont = forms::CreateDefaultFont(dpi);
+    Drive1.SetFont(listFont.get());
+    Dir1.SetFont(listFont.get());
+    File1.SetFont(listFont.get());
+    Check1.SetFont(defaultFont.get());
+    Frame1.SetFont(defaultFont.get());
+    listFont_ = std::move(listFont);
+    defaultFont_ = std::move(defaultFont);
+}
+
+void Form1::Form_Load()
+{
+    Commands::CenterForm(*this);
+}
+
+void Form1::Form_GotFocus()
+{
+    File1_Click();
+}
+
+void Form1::Check1_Click()
+{
+    Commands::SetAlwaysOnTop(*this, Check1.Value() != 0);
+}
+
+}  // namespace ui

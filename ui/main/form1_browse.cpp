@@ -1,0 +1,120 @@
+// The chained drive, folder and file lists, files dropped onto them, and the file list's mouse gestures.
+
+#include <windows.h>
+
+#include "common/commands.h"
+#include "forms/drag_drop.h"
+#include "ui/main/form1.h"
+
+namespace ui {
+
+namespace {
+
+// Upper case by the system's rules, so names compare without regard to letter case.
+std::wstring UpperCase(std::wstring text)
+{
+    if (!text.empty())
+        CharUpperBuffW(text.data(), static_cast<DWORD>(text.size()));
+    return text;
+}
+
+void Warn(const std::wstring& text, std::int16_t kind)
+{
+    std::wstring title;  // ShowMessage puts the program's title in
+    Commands::ShowMessage(text, kind, title);
+}
+
+}  // namespace
+
+void Form1::Drive1_Change()
+{
+    // Drive1 is being put back on the last readable drive: the folder list stays where it is.
+    if (restoringDrive_)
+        return;
+    const std::wstring drive = Drive1.Drive();
+    if (Dir1.SetPath(drive))
+        return;
+
+    Warn(L"Das Laufwerk " + UpperCase(drive.substr(0, 2)) + L" ist nicht bereit.", 2);
+    const std::wstring shown = Dir1.Path();
+    if (shown.size() >= 2) {
+        restoringDrive_ = true;
+        Drive1.SetDrive(shown.substr(0, 2));
+        restoringDrive_ = false;
+    }
+}
+
+void Form1::Dir1_Change()
+{
+    const std::wstring folder = Dir1.Path();
+    if (File1.SetPath(folder)) {
+        lastGoodFolder_ = folder;
+        return;
+    }
+
+    Warn(L"Der Ordner " + folder + L" ist nicht mehr vorhanden.", 3);
+    // Back to the last folder that could be read; its own change puts File1 there again.
+    if (!lastGoodFolder_.empty() && lastGoodFolder_ != folder && Dir1.SetPath(lastGoodFolder_)) {
+        restoringDrive_ = true;
+        Drive1.SetDrive(lastGoodFolder_.substr(0, 2));
+        restoringDrive_ = false;
+    }
+}
+
+void Form1::ReadDroppedFiles(IDataObject* data)
+{
+    List1.Clear();
+    if (!data || !forms::HasFileList(data))
+        return;
+    for (const std::wstring& path : forms::DroppedFiles(data))
+        List1.AddItem(path);
+}
+
+bool Form1::MoveListsToDroppedFolder()
+{
+    // Without a dropped path the lists stay where they are.
+    if (List1.ListCount() == 0)
+        return false;
+    return Dir1.SetPath(Commands::GetParentPath(List1.List(0)));
+}
+
+void Form1::SelectDroppedFile()
+{
+    const std::wstring wanted = UpperCase(Commands::GetFileName(List1.List(0)));
+    const int count = File1.ListCount();
+    for (int i = 0; i < count; ++i) {
+        if (UpperCase(File1.List(i)) == wanted) {
+            // Selecting raises File1_Click, which shows the file.
+            File1.SetSelected(i);
+            return;
+        }
+    }
+}
+
+void Form1::Dir1_OLEDragDrop(IDataObject* data)
+{
+    ReadDroppedFiles(data);
+    MoveListsToDroppedFolder();
+}
+
+void Form1::File1_OLEDragDrop(IDataObject* data)
+{
+    ReadDroppedFiles(data);
+    // A folder that could not be shown is not searched: a file of the same name elsewhere is not the one dropped.
+    if (MoveListsToDroppedFolder())
+        SelectDroppedFile();
+}
+
+void Form1::File1_DblClick()
+{
+    mnuRen_Click();
+}
+
+void Form1::File1_MouseDown(int button, int /*shift*/, int /*x*/, int /*y*/)
+{
+    constexpr int kRightButton = 2;
+    if (button == kRightButton && !File1.FileName().empty())
+        mnuPop.Show(Hwnd());
+}
+
+}  // namespace ui

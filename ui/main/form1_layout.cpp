@@ -1,0 +1,118 @@
+// The main window's layout rule on every resize and the delayed redraw driven by Timer1.
+
+#include <cmath>
+
+#include "forms/clipboard.h"
+#include "forms/events.h"
+#include "ui/main/form1.h"
+#include "ui/main/layout.h"
+
+namespace ui {
+
+namespace {
+
+// Twips between the PicW right edge and the outer width once Dir1's width is taken off.
+constexpr float kPicWWidthMarginTwips = 3100.0f;
+// Twips of frame, caption and margins above and below PicW.
+constexpr float kPicWHeightMarginTwips = 660.0f;
+// 186 pixels at 96 DPI: Frame1's height plus its margin to the outer bottom edge.
+constexpr float kFrame1BottomTwips = 186.0f * 15.0f;
+// 356 pixels at 96 DPI: File1's top plus the space below Check1.
+constexpr float kFile1SpareTwips = 356.0f * 15.0f;
+
+int RaisedPixels(int outerPixels, float minimumTwips, float twipsPerPixel)
+{
+    if (twipsPerPixel <= 0.0f || static_cast<float>(outerPixels) * twipsPerPixel >= minimumTwips)
+        return 0;
+    return static_cast<int>(std::ceil(minimumTwips / twipsPerPixel));
+}
+
+}  // namespace
+
+MainLayout ComputeMainLayout(const LayoutInput& in)
+{
+    MainLayout out;
+    const float tpp = in.twipsPerPixel;
+    out.picWWidth = (in.outerWidthTwips - static_cast<float>(in.dir1WidthPixels) - kPicWWidthMarginTwips) / tpp;
+    out.picWHeight = (in.outerHeightTwips - kPicWHeightMarginTwips) / tpp;
+    out.frame1Top = (in.outerHeightTwips - kFrame1BottomTwips) / tpp;
+    out.file1Height = (in.outerHeightTwips - kFile1SpareTwips) / tpp - static_cast<float>(in.check1HeightPixels);
+    out.check1Top = static_cast<float>(RoundPixels(out.frame1Top) - in.check1HeightPixels);
+    return out;
+}
+
+int RoundPixels(float value)
+{
+    return static_cast<int>(std::lround(value));
+}
+
+int RaisedOuterWidthPixels(int outerWidthPixels, float twipsPerPixel)
+{
+    return RaisedPixels(outerWidthPixels, kMinOuterWidthTwips, twipsPerPixel);
+}
+
+int RaisedOuterHeightPixels(int outerHeightPixels, float twipsPerPixel)
+{
+    return RaisedPixels(outerHeightPixels, kMinOuterHeightTwips, twipsPerPixel);
+}
+
+namespace {
+
+// Applies one computed size; a negative one is refused like the platform would refuse it.
+bool MoveTo(forms::Control& control, int left, int top, int width, int height)
+{
+    if (!control.IsCreated() || width < 0 || height < 0)
+        return false;
+    return control.Move({left, top, width, height});
+}
+
+}  // namespace
+
+void Form1::Form_Resize()
+{
+    // Minimized, the window has no size of its own: the size steps are skipped as refused.
+    const bool canSize = IsLoaded() && !IsIconic(Hwnd());
+    const float tpp = static_cast<float>(TwipsPerPixel());
+    // The outer size is read afresh for every step: a nested resize may have changed it.
+    const auto current = [&] {
+        return ComputeMainLayout({static_cast<float>(Width()) * tpp, static_cast<float>(Height()) * tpp,
+                                  Dir1.Width(), Check1.Height(), tpp});
+    };
+
+    if (canSize) {
+        if (const int height = RaisedOuterHeightPixels(Height(), tpp); height > 0)
+            SetOuterSize(Width(), height);
+        if (const int width = RaisedOuterWidthPixels(Width(), tpp); width > 0)
+            SetOuterSize(width, Height());
+
+        // Fractions of a pixel are rounded to the nearest whole pixel when applied.
+        const forms::Bounds picW = PicW.GetBounds();
+        MoveTo(PicW, picW.left, picW.top, RoundPixels(current().picWWidth), picW.height);
+        MoveTo(PicW, picW.left, picW.top, PicW.Width(), RoundPixels(current().picWHeight));
+
+        const forms::Bounds frame = Frame1.GetBounds();
+        MoveTo(Frame1, frame.left, RoundPixels(current().frame1Top), frame.width, frame.height);
+
+        const forms::Bounds file = File1.GetBounds();
+        MoveTo(File1, file.left, file.top, file.width, RoundPixels(current().file1Height));
+
+        const forms::Bounds check = Check1.GetBounds();
+        if (Frame1.IsCreated())
+            MoveTo(Check1, check.left, Frame1.Top() - check.height, check.width, check.height);
+    }
+
+    ResizeTicks = 1;
+    CopyPreviewToClipboard();
+}
+
+void Form1::Timer1_Timer()
+{
+    ResizeTicks = static_cast<std::int16_t>(ResizeTicks + 1);
+    if (ResizeTicks == 10)
+        File1_Click();
+    // A tick inside File1_Click may have counted on meanwhile; the counter rests at 12.
+    if (ResizeTicks > 12)
+        ResizeTicks = 12;
+}
+
+}  // namespace ui
