@@ -30,6 +30,9 @@ public:
     bool Register(HWND window, Handler onDrop);
     void Revoke();
 
+    // The registered drop target (nullptr when none); tests call it to simulate a drop.
+    IDropTarget* Target() const { return target_; }
+
 private:
     HWND window_ = nullptr;
     IDropTarget* target_ = nullptr;  // owned through its COM reference count

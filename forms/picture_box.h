@@ -14,14 +14,18 @@ namespace forms {
 
 class PictureBox : public Control {
 public:
+    PictureBox() = default;
+    ~PictureBox() override;
+
     bool Create(HWND parent, const forms::Bounds& bounds);
 
     // The persistent image's device context and bitmap; valid until the next resize.
     HDC Hdc() const { return imageDc_.get(); }
     HBITMAP Image() const { return image_.get(); }
-    // The inner (client) size in pixels.
-    int ScaleWidth() const;
-    int ScaleHeight() const;
+    // The inner size in pixels: the persistent image's size, which follows the client area; with
+    // AutoSize it is the picture's size even where the platform caps a window's size (32767).
+    int ScaleWidth() const { return imageWidth_; }
+    int ScaleHeight() const { return imageHeight_; }
 
     // With AutoSize the box fits its window to each picture assigned.
     void SetAutoSize(bool autoSize) { autoSize_ = autoSize; }
@@ -47,6 +51,10 @@ protected:
 private:
     // Gives the persistent image the client size, keeping what is drawn and filling new area.
     void SizeImageToClient();
+    void SizeImageTo(int width, int height);
+    // Puts the original bitmap back into the image DC and frees the image.
+    void ReleaseImage();
+    void FillBackground();
 
     UniqueHdc imageDc_;
     UniqueHbitmap image_;
@@ -55,6 +63,7 @@ private:
     int imageHeight_ = 0;
     bool autoSize_ = false;
     bool hasPicture_ = false;
+    bool pressed_ = false;  // the left button went down on this box
     COLORREF backColor_ = GetSysColor(COLOR_BTNFACE);
 };
 

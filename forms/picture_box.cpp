@@ -1,0 +1,243 @@
+#include "forms/picture_box.h"
+
+#include <windowsx.h>
+
+#include <algorithm>
+
+namespace forms {
+
+namespace {
+
+constexpr wchar_t kPictureBoxClass[] = L"QuadrinoPictureBox";
+
+// The class only gives the window; painting and input go through the control's subclass.
+bool RegisterPictureBoxClass()
+{
+    static const bool registered = [] {
+        WNDCLASSEXW wc{};
+        wc.cbSize = sizeof(wc);
+        wc.lpfnWndProc = DefWindowProcW;
+        wc.hInstance = GetModuleHandleW(nullptr);
+        wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+        wc.hbrBackground = nullptr;  // the persistent image paints everything
+        wc.lpszClassName = kPictureBoxClass;
+        return RegisterClassExW(&wc) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+    }();
+    return registered;
+}
+
+void FillWithColor(HDC dc, int width, int height, COLORREF color)
+{
+    UniqueHbrush brush(CreateSolidBrush(color));
+    RECT area{0, 0, width, height};
+    if (brush)
+        FillRect(dc, &area, brush.get());
+}
+
+}  // namespace
+
+PictureBox::~PictureBox()
+{
+    // The window goes first so that no paint reaches a half-destroyed image.
+    Destroy();
+    ReleaseImage();
+}
+
+bool PictureBox::Create(HWND parent, const forms::Bounds& bounds)
+{
+    if (!RegisterPictureBoxClass())
+        return false;
+    ReleaseImage();
+    hasPicture_ = false;
+    if (!CreateControl(kPictureBoxClass, L"", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS,
+                       WS_EX_CLIENTEDGE, parent, bounds))
+        return false;
+    SizeImageToClient();
+    return true;
+}
+
+void PictureBox::ReleaseImage()
+{
+    if (imageDc_ && originalBitmap_)
+        SelectObject(imageDc_.get(), originalBitmap_);
+    originalBitmap_ = nullptr;
+    image_.reset();
+    imageDc_.reset();
+    imageWidth_ = 0;
+    imageHeight_ = 0;
+}
+
+void PictureBox::FillBackground()
+{
+    if (imageDc_)
+        FillWithColor(imageDc_.get(), imageWidth_, imageHeight_, backColor_);
+}
+
+void PictureBox::SizeImageToClient()
+{
+    RECT client{};
+    if (!Hwnd() || !GetClientRect(Hwnd(), &client))
+        return;
+    SizeImageTo(client.right - client.left, client.bottom - client.top);
+}
+
+void PictureBox::SizeImageTo(int width, int height)
+{
+    width = std::max(width, 0);
+    height = std::max(height, 0);
+    if (imageDc_ && width == imageWidth_ && height == imageHeight_)
+        return;
+    if (!imageDc_) {
+        imageDc_.reset(CreateCompatibleDC(nullptr));
+        if (!imageDc_)
+            return;
+        originalBitmap_ = nullptr;
+        image_.reset();
+        imageWidth_ = 0;
+        imageHeight_ = 0;
+    }
+
+    UniqueHbitmap resized;
+    if (width > 0 && height > 0) {
+        resized = CreateDib32(width, height, nullptr);
+        if (!resized)
+            return;  // keep the old image rather than none
+        UniqueHdc scratch(CreateCompatibleDC(nullptr));
+        if (!scratch)
+            return;
+        SelectGuard select(scratch.get(), resized.get());
+        FillWithColor(scratch.get(), width, height, backColor_);
+        if (image_)
+            BitBlt(scratch.get(), 0, 0, std::min(width, imageWidth_), std::min(height, imageHeight_),
+                   imageDc_.get(), 0, 0, SRCCOPY);
+    }
+
+    // Swap the bitmaps inside the same DC, so Hdc() keeps its value.
+    if (resized) {
+        HGDIOBJ previous = SelectObject(imageDc_.get(), resized.get());
+        if (!originalBitmap_)
+            originalBitmap_ = previous;
+    } else if (originalBitmap_) {
+        SelectObject(imageDc_.get(), originalBitmap_);
+        originalBitmap_ = nullptr;
+    }
+    image_ = std::move(resized);
+    imageWidth_ = image_ ? width : 0;
+    imageHeight_ = image_ ? height : 0;
+}
+
+void PictureBox::SetPicture(const Picture& picture)
+{
+    if (picture.Empty()) {
+        ClearPicture();
+        return;
+    }
+    if (autoSize_ && Hwnd()) {
+        RECT outer{};
+        RECT client{};
+        GetWindowRect(Hwnd(), &outer);
+        GetClientRect(Hwnd(), &client);
+        const int frameWidth = (outer.right - outer.left) - client.right;
+        const int frameHeight = (outer.bottom - outer.top) - client.bottom;
+        SetWindowPos(Hwnd(), nullptr, 0, 0, picture.Width() + frameWidth, picture.Height() + frameHeight,
+                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+        // The image takes the picture's size even where the window could not grow as far.
+        SizeImageTo(picture.Width(), picture.Height());
+    } else {
+        SizeImageToClient();
+    }
+    FillBackground();
+    if (imageDc_ && image_) {
+        UniqueHdc source(CreateCompatibleDC(nullptr));
+        if (source) {
+            SelectGuard select(source.get(), picture.Bitmap());
+            if (picture.HasAlpha()) {
+                // Premultiplied pixels over the background: transparent ones show the background.
+                const BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+                GdiAlphaBlend(imageDc_.get(), 0, 0, picture.Width(), picture.Height(), source.get(), 0, 0,
+                              picture.Width(), picture.Height(), blend);
+            } else {
+                BitBlt(imageDc_.get(), 0, 0, picture.Width(), picture.Height(), source.get(), 0, 0, SRCCOPY);
+            }
+        }
+    }
+    hasPicture_ = true;
+    Refresh();
+}
+
+void PictureBox::ClearPicture()
+{
+    FillBackground();
+    hasPicture_ = false;
+    Refresh();
+}
+
+void PictureBox::Refresh()
+{
+    if (!Hwnd())
+        return;
+    InvalidateRect(Hwnd(), nullptr, FALSE);
+    UpdateWindow(Hwnd());
+}
+
+bool PictureBox::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result)
+{
+    if (ReflectToControl(msg, wParam, lParam, result))
+        return true;
+    switch (msg) {
+    case WM_ERASEBKGND:
+        result = 1;  // the paint covers everything from the image
+        return true;
+    case WM_PAINT: {
+        PAINTSTRUCT paint{};
+        HDC dc = BeginPaint(Hwnd(), &paint);
+        if (dc) {
+            const RECT& area = paint.rcPaint;
+            if (image_) {
+                BitBlt(dc, area.left, area.top, area.right - area.left, area.bottom - area.top, imageDc_.get(),
+                       area.left, area.top, SRCCOPY);
+            } else {
+                UniqueHbrush brush(CreateSolidBrush(backColor_));
+                if (brush)
+                    FillRect(dc, &area, brush.get());
+            }
+        }
+        EndPaint(Hwnd(), &paint);
+        result = 0;
+        return true;
+    }
+    case WM_SIZE:
+        SizeImageToClient();
+        return false;
+    case WM_LBUTTONDOWN:
+        pressed_ = true;
+        SetCapture(Hwnd());
+        return false;
+    case WM_LBUTTONUP: {
+        const bool wasPressed = pressed_;
+        pressed_ = false;
+        if (GetCapture() == Hwnd())
+            ReleaseCapture();
+        RECT client{};
+        GetClientRect(Hwnd(), &client);
+        const POINT at{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+        if (wasPressed && PtInRect(&client, at) && onClick) {
+            try {
+                onClick();
+            } catch (...) {
+                // A failing click handler must not unwind through the window procedure.
+            }
+        }
+        result = 0;
+        return true;
+    }
+    case WM_CAPTURECHANGED:
+        if (reinterpret_cast<HWND>(lParam) != Hwnd())
+            pressed_ = false;
+        return false;
+    default:
+        return false;
+    }
+}
+
+}  // namespace forms

@@ -1,0 +1,168 @@
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <thread>
+
+#include "forms/clipboard.h"
+#include "forms/picture.h"
+#include "forms/picture_box.h"
+#include "test_images.h"
+
+using picturetest::Pixels;
+
+namespace {
+
+forms::UniqueHbitmap MakeDib(const Pixels& pixels)
+{
+    void* bits = nullptr;
+    forms::UniqueHbitmap dib = forms::CreateDib32(pixels.width, pixels.height, &bits);
+    if (bits)
+        std::copy(pixels.argb.begin(), pixels.argb.end(), static_cast<std::uint32_t*>(bits));
+    return dib;
+}
+
+// The clipboard's bitmap as pixels, read while the clipboard is open.
+Pixels ClipboardPixels(HWND window)
+{
+    Pixels pixels;
+    if (!OpenClipboard(window))
+        return pixels;
+    if (auto bitmap = static_cast<HBITMAP>(GetClipboardData(CF_BITMAP)))
+        pixels = picturetest::ReadBitmap(bitmap);
+    CloseClipboard();
+    return pixels;
+}
+
+// The bitmap handle the clipboard holds now.
+HBITMAP ClipboardBitmap(HWND window)
+{
+    if (!OpenClipboard(window))
+        return nullptr;
+    auto bitmap = static_cast<HBITMAP>(GetClipboardData(CF_BITMAP));
+    CloseClipboard();
+    return bitmap;
+}
+
+void ExpectSameColours(const Pixels& got, const Pixels& want)
+{
+    ASSERT_EQ(got.width, want.width);
+    ASSERT_EQ(got.height, want.height);
+    for (size_t i = 0; i < want.argb.size(); ++i)
+        ASSERT_EQ(got.argb[i] & 0xffffffu, want.argb[i] & 0xffffffu) << i;
+}
+
+}  // namespace
+
+TEST(Clipboard, SetBitmapPutsACopyOfThePixels)
+{
+    picturetest::HostWindow host;
+    const Pixels pattern = picturetest::Pattern(33, 21, 12);
+    forms::UniqueHbitmap bitmap = MakeDib(pattern);
+    ASSERT_TRUE(forms::ClipboardSetBitmap(host.get(), bitmap.get()));
+    EXPECT_TRUE(IsClipboardFormatAvailable(CF_BITMAP));
+    EXPECT_EQ(GetClipboardOwner(), host.get());
+    ExpectSameColours(ClipboardPixels(host.get()), pattern);
+
+    // The caller's bitmap is untouched and still its own.
+    EXPECT_EQ(GetObjectType(bitmap.get()), static_cast<DWORD>(OBJ_BITMAP));
+    ExpectSameColours(picturetest::ReadBitmap(bitmap.get()), pattern);
+    ASSERT_TRUE(forms::ClipboardClear(host.get()));
+    EXPECT_EQ(GetObjectType(bitmap.get()), static_cast<DWORD>(OBJ_BITMAP));
+}
+
+TEST(Clipboard, PersistentImageOfAPictureBoxGoesOverWhileSelected)
+{
+    picturetest::HostWindow host;
+    forms::PictureBox box;
+    ASSERT_TRUE(box.Create(host.get(), {0, 0, 80, 60}));
+    box.SetAutoSize(true);
+    const Pixels pattern = picturetest::Pattern(45, 35, 13);
+    forms::Picture picture(MakeDib(pattern), 45, 35, false);
+    box.SetPicture(picture);
+    ASSERT_EQ(GetCurrentObject(box.Hdc(), OBJ_BITMAP), box.Image());
+
+    ASSERT_TRUE(forms::ClipboardClear(host.get()));
+    ASSERT_TRUE(forms::ClipboardSetBitmap(host.get(), box.Image()));
+    ExpectSameColours(ClipboardPixels(host.get()), pattern);
+    EXPECT_EQ(GetCurrentObject(box.Hdc(), OBJ_BITMAP), box.Image());
+}
+
+TEST(Clipboard, ClearEmptiesAndTakesOwnership)
+{
+    picturetest::HostWindow host;
+    picturetest::HostWindow other;
+    forms::UniqueHbitmap bitmap = MakeDib(picturetest::Pattern(4, 4, 14));
+    ASSERT_TRUE(forms::ClipboardSetBitmap(other.get(), bitmap.get()));
+    ASSERT_TRUE(IsClipboardFormatAvailable(CF_BITMAP));
+    ASSERT_TRUE(forms::ClipboardClear(host.get()));
+    EXPECT_FALSE(IsClipboardFormatAvailable(CF_BITMAP));
+    EXPECT_EQ(CountClipboardFormats(), 0);
+    EXPECT_EQ(GetClipboardOwner(), host.get());
+}
+
+TEST(Clipboard, SetReplacesAnotherOwnersContent)
+{
+    picturetest::HostWindow host;
+    picturetest::HostWindow other;
+    const Pixels first = picturetest::Pattern(6, 5, 15);
+    const Pixels second = picturetest::Pattern(9, 2, 16);
+    forms::UniqueHbitmap a = MakeDib(first);
+    forms::UniqueHbitmap b = MakeDib(second);
+    ASSERT_TRUE(forms::ClipboardSetBitmap(other.get(), a.get()));
+    ASSERT_TRUE(forms::ClipboardSetBitmap(host.get(), b.get()));
+    EXPECT_EQ(GetClipboardOwner(), host.get());
+    ExpectSameColours(ClipboardPixels(host.get()), second);
+    // Setting again as the owner replaces the bitmap too.
+    ASSERT_TRUE(forms::ClipboardSetBitmap(host.get(), a.get()));
+    ExpectSameColours(ClipboardPixels(host.get()), first);
+}
+
+TEST(Clipboard, FailsWhileAnotherWindowHoldsItOpen)
+{
+    picturetest::HostWindow host;
+    picturetest::HostWindow other;
+    forms::UniqueHbitmap bitmap = MakeDib(picturetest::Pattern(4, 4, 17));
+    ASSERT_TRUE(OpenClipboard(other.get()));
+    // Same thread: the clipboard is open by this thread, so open it from another one.
+    bool cleared = true;
+    bool set = true;
+    std::thread([&] {
+        picturetest::HostWindow threadWindow;
+        cleared = forms::ClipboardClear(threadWindow.get());
+        set = forms::ClipboardSetBitmap(threadWindow.get(), bitmap.get());
+    }).join();
+    CloseClipboard();
+    EXPECT_FALSE(cleared);
+    EXPECT_FALSE(set);
+    EXPECT_EQ(GetObjectType(bitmap.get()), static_cast<DWORD>(OBJ_BITMAP));
+}
+
+TEST(Clipboard, RepeatedSetsDoNotLeakGdiObjects)
+{
+    picturetest::HostWindow host;
+    forms::UniqueHbitmap bitmap = MakeDib(picturetest::Pattern(64, 48, 18));
+    ASSERT_TRUE(forms::ClipboardSetBitmap(host.get(), bitmap.get()));
+    HBITMAP previous = ClipboardBitmap(host.get());
+    ASSERT_NE(previous, nullptr);
+    ASSERT_NE(previous, bitmap.get());
+    const DWORD before = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
+    for (int i = 0; i < 200; ++i) {
+        if (i % 2) {
+            ASSERT_TRUE(forms::ClipboardClear(host.get()));
+            // Clearing frees the copy the clipboard held.
+            ASSERT_EQ(GetObjectType(previous), 0u) << i;
+        }
+        ASSERT_TRUE(forms::ClipboardSetBitmap(host.get(), bitmap.get()));
+        // Replacing frees the one before as well.
+        ASSERT_EQ(GetObjectType(previous), 0u) << i;
+        previous = ClipboardBitmap(host.get());
+        ASSERT_EQ(GetObjectType(previous), static_cast<DWORD>(OBJ_BITMAP));
+    }
+    ASSERT_TRUE(forms::ClipboardClear(host.get()));
+    EXPECT_EQ(GetObjectType(previous), 0u);
+    // Where the platform counts GDI objects (Wine reports 0), the count stays put too.
+    const DWORD after = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
+    EXPECT_LE(after, before + 5);
+    EXPECT_EQ(GetObjectType(bitmap.get()), static_cast<DWORD>(OBJ_BITMAP));
+}

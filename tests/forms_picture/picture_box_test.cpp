@@ -1,0 +1,226 @@
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include "forms/picture.h"
+#include "forms/picture_box.h"
+#include "support/test_env.h"
+#include "test_images.h"
+
+using picturetest::Pixels;
+
+namespace {
+
+constexpr COLORREF kBack = RGB(10, 200, 30);
+constexpr std::uint32_t kBackPixel = 0x000AC81Eu;  // the same colour as read from a DIB
+
+// A picture made from pixels (premultiplied when some are transparent).
+forms::Picture MakePicture(const Pixels& pixels)
+{
+    void* bits = nullptr;
+    forms::UniqueHbitmap dib = forms::CreateDib32(pixels.width, pixels.height, &bits);
+    bool alpha = false;
+    auto* out = static_cast<std::uint32_t*>(bits);
+    for (size_t i = 0; i < pixels.argb.size(); ++i) {
+        out[i] = pixels.argb[i];
+        alpha = alpha || (pixels.argb[i] >> 24) != 0xff;
+    }
+    return forms::Picture(std::move(dib), pixels.width, pixels.height, alpha);
+}
+
+Pixels Image(const forms::PictureBox& box)
+{
+    return picturetest::ReadDc(box.Hdc(), box.ScaleWidth(), box.ScaleHeight());
+}
+
+std::uint32_t Rgb(std::uint32_t pixel)
+{
+    return pixel & 0x00ffffffu;
+}
+
+class PictureBoxTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_NE(host.get(), nullptr);
+        box.SetBackColor(kBack);
+        ASSERT_TRUE(box.Create(host.get(), {10, 20, 120, 90}));
+    }
+    picturetest::HostWindow host;
+    forms::PictureBox box;
+};
+
+}  // namespace
+
+TEST_F(PictureBoxTest, StartsWithAnImageOfTheClientSizeInTheBackColour)
+{
+    RECT client{};
+    GetClientRect(box.Hwnd(), &client);
+    EXPECT_EQ(box.ScaleWidth(), client.right);
+    EXPECT_EQ(box.ScaleHeight(), client.bottom);
+    EXPECT_GT(box.ScaleWidth(), 0);
+    BITMAP image{};
+    ASSERT_TRUE(GetObjectW(box.Image(), sizeof(image), &image));
+    EXPECT_EQ(image.bmWidth, box.ScaleWidth());
+    EXPECT_EQ(std::abs(image.bmHeight), box.ScaleHeight());
+    EXPECT_EQ(GetCurrentObject(box.Hdc(), OBJ_BITMAP), box.Image());
+    for (std::uint32_t pixel : Image(box).argb)
+        ASSERT_EQ(Rgb(pixel), kBackPixel);
+    EXPECT_FALSE(box.HasPicture());
+}
+
+TEST_F(PictureBoxTest, AutoSizeFitsTheClientAreaToThePictureAndKeepsThePosition)
+{
+    const forms::Bounds before = box.GetBounds();
+    box.SetAutoSize(true);
+    const Pixels pattern = picturetest::Pattern(37, 23, 5);
+    box.SetPicture(MakePicture(pattern));
+    EXPECT_EQ(box.ScaleWidth(), 37);
+    EXPECT_EQ(box.ScaleHeight(), 23);
+    EXPECT_EQ(box.Left(), before.left);
+    EXPECT_EQ(box.Top(), before.top);
+    EXPECT_TRUE(box.HasPicture());
+    EXPECT_EQ(Image(box).argb, pattern.argb);
+
+    // Growing again to a larger picture.
+    const Pixels larger = picturetest::Pattern(150, 101, 6);
+    box.SetPicture(MakePicture(larger));
+    EXPECT_EQ(box.ScaleWidth(), 150);
+    EXPECT_EQ(box.ScaleHeight(), 101);
+    EXPECT_EQ(Image(box).argb, larger.argb);
+}
+
+TEST_F(PictureBoxTest, WithoutAutoSizeThePictureSitsTopLeftOverTheBackground)
+{
+    const int width = box.ScaleWidth();
+    const int height = box.ScaleHeight();
+    const Pixels pattern = picturetest::Pattern(30, 20, 7);
+    box.SetPicture(MakePicture(pattern));
+    ASSERT_EQ(box.ScaleWidth(), width);
+    ASSERT_EQ(box.ScaleHeight(), height);
+    const Pixels image = Image(box);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            ASSERT_EQ(Rgb(image.At(x, y)), x < 30 && y < 20 ? Rgb(pattern.At(x, y)) : kBackPixel) << x << "," << y;
+}
+
+TEST_F(PictureBoxTest, TransparentPixelsShowTheBackground)
+{
+    box.SetAutoSize(true);
+    Pixels pixels{3, 2, {0x00000000u, 0xff112233u, 0x00000000u, 0xff445566u, 0x00000000u, 0xff778899u}};
+    box.SetPicture(MakePicture(pixels));
+    const Pixels image = Image(box);
+    for (size_t i = 0; i < pixels.argb.size(); ++i)
+        EXPECT_EQ(Rgb(image.argb[i]), pixels.argb[i] ? Rgb(pixels.argb[i]) : kBackPixel) << i;
+}
+
+TEST_F(PictureBoxTest, TransparentGifFileShowsTheBackground)
+{
+    testsupport::TempFolder folder;
+    const std::uint32_t palette[4] = {0x00FFFFFF, 0x00203040, 0x00A0B0C0, 0x00000000};
+    const std::vector<std::uint8_t> indexes = {0, 1, 0, 2, 3, 0};
+    ASSERT_TRUE(picturetest::WriteGif(folder / L"t.gif", 3, 2, indexes, palette, 0));
+    const auto picture = forms::LoadPicture(folder / L"t.gif");
+    ASSERT_TRUE(picture.has_value());
+    box.SetAutoSize(true);
+    box.SetPicture(*picture);
+    const Pixels image = Image(box);
+    ASSERT_EQ(image.argb.size(), indexes.size());
+    for (size_t i = 0; i < indexes.size(); ++i)
+        EXPECT_EQ(Rgb(image.argb[i]), indexes[i] == 0 ? kBackPixel : palette[indexes[i]]) << i;
+}
+
+TEST_F(PictureBoxTest, ResizeKeepsTheDrawingAndFillsNewAreaWithTheBackground)
+{
+    const Pixels pattern = picturetest::Pattern(60, 50, 8);
+    box.SetPicture(MakePicture(pattern));
+    const Pixels before = Image(box);
+    const int oldWidth = box.ScaleWidth();
+    const int oldHeight = box.ScaleHeight();
+
+    ASSERT_TRUE(box.Move({10, 20, 220, 160}));
+    const int width = box.ScaleWidth();
+    const int height = box.ScaleHeight();
+    ASSERT_GT(width, oldWidth);
+    ASSERT_GT(height, oldHeight);
+    BITMAP image{};
+    ASSERT_TRUE(GetObjectW(box.Image(), sizeof(image), &image));
+    EXPECT_EQ(image.bmWidth, width);
+    const Pixels after = Image(box);
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            if (x < oldWidth && y < oldHeight)
+                ASSERT_EQ(after.At(x, y), before.At(x, y)) << x << "," << y;
+            else
+                ASSERT_EQ(Rgb(after.At(x, y)), kBackPixel) << x << "," << y;
+        }
+    }
+
+    // Shrinking keeps the top-left part.
+    ASSERT_TRUE(box.Move({10, 20, 40, 30}));
+    const Pixels small = Image(box);
+    for (int y = 0; y < box.ScaleHeight(); ++y)
+        for (int x = 0; x < box.ScaleWidth(); ++x)
+            ASSERT_EQ(small.At(x, y), before.At(x, y));
+}
+
+TEST_F(PictureBoxTest, ClearPictureKeepsTheSizeAndShowsOnlyTheBackground)
+{
+    box.SetAutoSize(true);
+    box.SetPicture(MakePicture(picturetest::Pattern(44, 33, 9)));
+    ASSERT_TRUE(box.HasPicture());
+    box.ClearPicture();
+    EXPECT_FALSE(box.HasPicture());
+    EXPECT_EQ(box.ScaleWidth(), 44);
+    EXPECT_EQ(box.ScaleHeight(), 33);
+    for (std::uint32_t pixel : Image(box).argb)
+        ASSERT_EQ(Rgb(pixel), kBackPixel);
+
+    // An empty picture clears as well.
+    box.SetPicture(MakePicture(picturetest::Pattern(5, 5, 10)));
+    box.SetPicture(forms::Picture());
+    EXPECT_FALSE(box.HasPicture());
+    for (std::uint32_t pixel : Image(box).argb)
+        ASSERT_EQ(Rgb(pixel), kBackPixel);
+}
+
+TEST_F(PictureBoxTest, ClickNeedsDownAndUpOnTheBox)
+{
+    int clicks = 0;
+    box.onClick = [&] { ++clicks; };
+    SendMessageW(box.Hwnd(), WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+    EXPECT_EQ(clicks, 0);
+    SendMessageW(box.Hwnd(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+    SendMessageW(box.Hwnd(), WM_LBUTTONUP, 0, MAKELPARAM(6, 7));
+    EXPECT_EQ(clicks, 1);
+    // Released outside the box: no click.
+    SendMessageW(box.Hwnd(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+    SendMessageW(box.Hwnd(), WM_LBUTTONUP, 0, MAKELPARAM(-20, 5));
+    EXPECT_EQ(clicks, 1);
+    // A throwing handler does not escape the window procedure.
+    box.onClick = [&] {
+        ++clicks;
+        throw 1;
+    };
+    SendMessageW(box.Hwnd(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+    SendMessageW(box.Hwnd(), WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+    EXPECT_EQ(clicks, 2);
+}
+
+TEST_F(PictureBoxTest, EraseBackgroundIsLeftToThePaint)
+{
+    forms::WindowDc dc(box.Hwnd());
+    EXPECT_EQ(SendMessageW(box.Hwnd(), WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc.get()), 0), 1);
+}
+
+TEST_F(PictureBoxTest, PaintCopiesTheImageToTheWindow)
+{
+    ShowWindow(host.get(), SW_SHOWNOACTIVATE);
+    const Pixels pattern = picturetest::Pattern(40, 30, 11);
+    box.SetPicture(MakePicture(pattern));
+    picturetest::PumpMessages();
+    forms::WindowDc dc(box.Hwnd());
+    const Pixels shown = picturetest::ReadDc(dc.get(), 40, 30);
+    for (size_t i = 0; i < pattern.argb.size(); ++i)
+        ASSERT_EQ(Rgb(shown.argb[i]), Rgb(pattern.argb[i])) << i;
+}
