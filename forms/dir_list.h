@@ -25,6 +25,8 @@ public:
 
     int ListCount() const;
     std::wstring List(int index) const;  // the full path of entry index
+    std::wstring Label(int index) const;  // what entry index shows ("c:\" for a root, else the name)
+    int Level(int index) const;           // its indentation: 0 for the root
     int ListIndex() const;
 
     std::function<void()> onChange;  // the current folder changed
@@ -43,6 +45,8 @@ private:
         bool open = false;   // a level of the current path
     };
     void OpenEntry(int index);
+    void Fill(int current);
+    void UpdateItemHeight();
 
     std::wstring path_;
     std::vector<Entry> entries_;

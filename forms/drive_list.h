@@ -27,6 +27,9 @@ public:
 
 protected:
     bool OnCommand(WORD code) override;
+
+private:
+    int selected_ = -1;  // the entry last reported through onChange
 };
 
 }  // namespace forms

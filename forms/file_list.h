@@ -46,10 +46,12 @@ protected:
     bool OnCommand(WORD code) override;
     bool HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 
+    // Replaces the entries in one batch, in the order given; nothing is selected afterwards.
+    void Fill(const std::vector<std::wstring>& names);
+
 private:
     // Lists the folder into names; false when the folder cannot be listed.
     bool ReadFolder(const std::wstring& folder, std::vector<std::wstring>& names) const;
-    void Fill(const std::vector<std::wstring>& names);
 
     std::wstring path_;
     std::wstring pattern_ = L"*.*";
@@ -57,5 +59,12 @@ private:
 
 // Whether a file name matches one of the ";"-separated patterns, without regard to case.
 bool MatchesPattern(const std::wstring& name, const std::wstring& patterns);
+
+// The folder a path names ("C:", "c: [label]", "C:\a\b\" and so on), as "C:\a\b" in the file system's own
+// letter case and without trailing backslash except a root ("C:\"). Empty when it is no readable folder.
+std::wstring ResolveFolderPath(const std::wstring& path);
+
+// Case-insensitive order of names, the same on every system locale.
+bool NameLess(const std::wstring& a, const std::wstring& b);
 
 }  // namespace forms
