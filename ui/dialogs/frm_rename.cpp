@@ -1,0 +1,76 @@
+// frmRename: the rename dialog.
+
+#include "ui/dialogs/frm_rename.h"
+
+#include "common/commands.h"
+#include "ui/main/form1.h"
+
+namespace ui {
+
+namespace {
+
+const NameDialogLayout kRenameLayout{
+    L"Datei umbenennen",
+    3495,
+    1155,
+    L"Bitte neuen Namen eingeben:",
+    {60, 60, 3255, 225},
+    {60, 300, 2790, 285},
+    {2880, 300, 495, 375},
+    {60, 660, 1635, 435},
+    {1800, 660, 1635, 435},
+};
+
+}  // namespace
+
+frmRename::frmRename() : NameDialog(kRenameLayout) {}
+
+void frmRename::Start(const std::wstring& isFullPath)
+{
+    FullPath = isFullPath;
+    if (!LoadDialog())
+        return;
+    FillFromFullPath();
+    Show();
+    SelectNameText();
+}
+
+void frmRename::Command2_Click()
+{
+    NewName = ChosenName();
+    if (Commands::FileExists(SourceFolder + NewName)) {
+        // The message box is the only window taking input while it is up.
+        Hide();
+        std::wstring title;
+        Commands::ShowMessage(L"Datei " + NewName + L" existiert bereits.   ", 1, title);
+        if (!IsLoaded())
+            return;
+        Show();
+        SelectNameText();
+        return;
+    }
+    const std::wstring source = SourceFolder + SourceFile;
+    const std::wstring target = SourceFolder + NewName;
+    MoveFileExW(source.c_str(), target.c_str(), 0);
+    Accepted = true;
+    CloseDialog();
+}
+
+void frmRename::CloseDialog()
+{
+    Form1* main = LeaveDialog();
+    if (!main)
+        return;
+    if (Accepted)
+        Commands::SelectListEntry(main->File1, NewName);
+    else
+        main->File1_Click();
+}
+
+frmRename& RenameDialog()
+{
+    static frmRename dialog;
+    return dialog;
+}
+
+}  // namespace ui

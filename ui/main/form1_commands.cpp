@@ -1,0 +1,70 @@
+// The popup menu's file commands: copy, move, rename and delete the selected image.
+
+#include "ui/main/form1.h"
+
+#include "common/commands.h"
+#include "forms/message_box.h"
+#include "ui/dialogs/frm_copy.h"
+#include "ui/dialogs/frm_rename.h"
+
+namespace ui {
+
+namespace {
+
+constexpr UINT kQuestionFlags = MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON1;
+
+}  // namespace
+
+void Form1::mnuCopy_Click()
+{
+    const std::wstring source = Commands::CurrentFolder + Commands::CurrentFile;
+    const std::wstring target = Commands::TilesFolder + Commands::CurrentFile;
+    if (!Commands::FileExists(target)) {
+        // Never replaces: a destination that exists but cannot be read looks free to FileExists.
+        CopyFileW(source.c_str(), target.c_str(), TRUE);
+        return;
+    }
+    CopyDialog().Start(source, Commands::TilesFolder, false);
+    SetEnabled(false);
+}
+
+void Form1::mnuMove_Click()
+{
+    const std::wstring source = Commands::CurrentFolder + Commands::CurrentFile;
+    const std::wstring target = Commands::TilesFolder + Commands::CurrentFile;
+    if (Commands::FileExists(target)) {
+        CopyDialog().Start(source, Commands::TilesFolder, true);
+        SetEnabled(false);
+        return;
+    }
+    const int answer = forms::ShowMessageBox(Hwnd(), Commands::CurrentFile + L" wirklich umbewegen ?",
+                                             Commands::AppTitle, kQuestionFlags);
+    if (answer != IDYES)
+        return;
+    // Moves across drives too; an existing destination is never replaced.
+    MoveFileExW(source.c_str(), target.c_str(), MOVEFILE_COPY_ALLOWED);
+    File1.Refresh();
+    PicW.Refresh();
+    PicM.ClearPicture();
+}
+
+void Form1::mnuRen_Click()
+{
+    RenameDialog().Start(Commands::CurrentFolder + Commands::CurrentFile);
+    SetEnabled(false);
+}
+
+void Form1::mnuDel_Click()
+{
+    const int answer =
+        forms::ShowMessageBox(Hwnd(), L"Soll die Datei '" + Commands::CurrentFile + L"' wirklich gelöscht werden ?",
+                              Commands::AppTitle, kQuestionFlags);
+    if (answer != IDYES)
+        return;
+    Commands::DeleteFile(Commands::CurrentFolder + Commands::CurrentFile);
+    File1.Refresh();
+    PicW.Refresh();
+    PicM.ClearPicture();
+}
+
+}  // namespace ui
