@@ -5,6 +5,7 @@
 #include <ole2.h>
 
 #include "app/app_modul.h"
+#include "app/first_view.h"
 #include "forms/events.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
@@ -16,6 +17,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
     int exitCode = 0;
     if (AppModul::Main())
         exitCode = forms::RunMessageLoop();
+    AppModul::EndProgram();
     if (SUCCEEDED(ole))
         OleUninitialize();
     return exitCode;

@@ -44,10 +44,13 @@ bool OpenFirstView(ui::Form1& form)
     return true;
 }
 
+namespace {
+// The main window lives until the program ends; EndProgram releases it while OLE is still up.
+std::unique_ptr<ui::Form1> mainForm;
+}  // namespace
+
 bool FirstView()
 {
-    // The main window lives until the program ends.
-    static std::unique_ptr<ui::Form1> mainForm;
     if (!mainForm)
         mainForm = std::make_unique<ui::Form1>();
     ui::SetMainForm(mainForm.get());
@@ -57,6 +60,12 @@ bool FirstView()
         PostQuitMessage(0);
     };
     return OpenFirstView(*mainForm);
+}
+
+void EndProgram()
+{
+    ui::SetMainForm(nullptr);
+    mainForm.reset();
 }
 
 }  // namespace AppModul

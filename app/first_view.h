@@ -14,4 +14,7 @@ bool FirstView();
 // the lists at StartFile or the collection folder, tile PicM over PicW and copy it to the clipboard.
 bool OpenFirstView(ui::Form1& form);
 
+// Releases the main window and its drop targets; called after the message loop, before OLE ends.
+void EndProgram();
+
 }  // namespace AppModul

@@ -70,12 +70,6 @@ fi
 
 source "$root/scripts/wineprefix.sh" "$build" x11
 prefix_ready=1
-if [ ! -f "$WINEPREFIX/.quadrino-no-crash-dialog" ]; then
-  # A crash then ends the program with a status instead of waiting in Wine's crash dialog.
-  wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f \
-    </dev/null >/dev/null 2>&1 || true
-  touch "$WINEPREFIX/.quadrino-no-crash-dialog"
-fi
 
 args=()
 if [ $# -gt 0 ]; then
