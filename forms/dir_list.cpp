@@ -44,13 +44,13 @@ private:
 bool ReadSubfolders(const std::wstring& folder, std::vector<std::wstring>& names)
 {
     names.clear();
-    std::wstring spec = folder;
-    if (spec.back() != L'\\')
-        spec += L'\\';
-    spec += L'*';
+    std::wstring searchPattern = folder;
+    if (searchPattern.back() != L'\\')
+        searchPattern += L'\\';
+    searchPattern += L'*';
     QuietErrorMode quiet;
     WIN32_FIND_DATAW data{};
-    UniqueFind find(FindFirstFileExW(spec.c_str(), FindExInfoBasic, &data, FindExSearchLimitToDirectories,
+    UniqueFind find(FindFirstFileExW(searchPattern.c_str(), FindExInfoBasic, &data, FindExSearchLimitToDirectories,
                                      nullptr, 0));
     if (!find) {
         // An empty root folder has not even "." to report.

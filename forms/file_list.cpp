@@ -310,17 +310,17 @@ bool FileList::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& re
 bool FileList::ReadFolder(const std::wstring& folder, std::vector<std::wstring>& names) const
 {
     names.clear();
-    std::wstring spec = folder;
-    if (spec.back() != L'\\')
-        spec += L'\\';
-    spec += L'*';
+    std::wstring searchPattern = folder;
+    if (searchPattern.back() != L'\\')
+        searchPattern += L'\\';
+    searchPattern += L'*';
     const PatternSet patterns(pattern_);
     QuietErrorMode quiet;
     WIN32_FIND_DATAW data{};
-    UniqueFind find(FindFirstFileExW(spec.c_str(), FindExInfoBasic, &data, FindExSearchNameMatch, nullptr,
+    UniqueFind find(FindFirstFileExW(searchPattern.c_str(), FindExInfoBasic, &data, FindExSearchNameMatch, nullptr,
                                      FIND_FIRST_EX_LARGE_FETCH));
     if (!find && GetLastError() == ERROR_INVALID_PARAMETER)
-        find.reset(FindFirstFileExW(spec.c_str(), FindExInfoBasic, &data, FindExSearchNameMatch, nullptr, 0));
+        find.reset(FindFirstFileExW(searchPattern.c_str(), FindExInfoBasic, &data, FindExSearchNameMatch, nullptr, 0));
     if (!find) {
         // An empty root folder has not even "." to report.
         if (GetLastError() != ERROR_FILE_NOT_FOUND)
