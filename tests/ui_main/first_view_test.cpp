@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 #include "app/first_view.h"
 #include "common/commands.h"
 #include "forms/events.h"
@@ -189,6 +191,26 @@ TEST(StartPicture, IsA145By113BlueGreenTextureTheSameOnEveryStart)
             EXPECT_EQ(pixels.At(x, y), (static_cast<std::uint32_t>(c.rgbRed) << 16) |
                                            (static_cast<std::uint32_t>(c.rgbGreen) << 8) | c.rgbBlue);
         }
+}
+
+TEST(StartPicture, RepeatsWithoutVisibleSeams)
+{
+    // Across the wrap-around edges the texture changes no more than between inner neighbours.
+    const ui::PalettedImage t = ui::MakeStartTexture();
+    const auto at = [&t](int x, int y) { return static_cast<int>(t.indices[static_cast<std::size_t>(y * t.width + x)]); };
+    double inner = 0;
+    double seamX = 0;
+    double seamY = 0;
+    for (int y = 0; y < t.height; ++y) {
+        for (int x = 0; x + 1 < t.width; ++x)
+            inner += std::abs(at(x + 1, y) - at(x, y));
+        seamX += std::abs(at(0, y) - at(t.width - 1, y));
+    }
+    for (int x = 0; x < t.width; ++x)
+        seamY += std::abs(at(x, 0) - at(x, t.height - 1));
+    const double innerMean = inner / ((t.width - 1) * t.height);
+    EXPECT_LT(seamX / t.height, 2.0 * innerMean);
+    EXPECT_LT(seamY / t.width, 2.0 * innerMean);
 }
 
 }  // namespace

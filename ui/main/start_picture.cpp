@@ -29,15 +29,23 @@ float SmoothStep(float t)
     return t * t * (3.0f - 2.0f * t);
 }
 
-// Value noise: lattice values every cell pixels, blended smoothly in between.
-float ValueNoise(int px, int py, int cell, std::uint32_t seed)
+// Value noise on a lattice that wraps at the picture's edges, so the tile repeats without seams.
+float ValueNoise(int px, int py, int width, int height, int cell, std::uint32_t seed)
 {
-    const int cx = px / cell;
-    const int cy = py / cell;
-    const float tx = SmoothStep(static_cast<float>(px % cell) / static_cast<float>(cell));
-    const float ty = SmoothStep(static_cast<float>(py % cell) / static_cast<float>(cell));
-    const float top = LatticeValue(cx, cy, seed) * (1.0f - tx) + LatticeValue(cx + 1, cy, seed) * tx;
-    const float bottom = LatticeValue(cx, cy + 1, seed) * (1.0f - tx) + LatticeValue(cx + 1, cy + 1, seed) * tx;
+    const int cellsX = std::max(1, (width + cell / 2) / cell);
+    const int cellsY = std::max(1, (height + cell / 2) / cell);
+    const float u = static_cast<float>(px) * static_cast<float>(cellsX) / static_cast<float>(width);
+    const float v = static_cast<float>(py) * static_cast<float>(cellsY) / static_cast<float>(height);
+    const int cx = static_cast<int>(u);
+    const int cy = static_cast<int>(v);
+    const float tx = SmoothStep(u - static_cast<float>(cx));
+    const float ty = SmoothStep(v - static_cast<float>(cy));
+    const int x0 = cx % cellsX;
+    const int x1 = (cx + 1) % cellsX;
+    const int y0 = cy % cellsY;
+    const int y1 = (cy + 1) % cellsY;
+    const float top = LatticeValue(x0, y0, seed) * (1.0f - tx) + LatticeValue(x1, y0, seed) * tx;
+    const float bottom = LatticeValue(x0, y1, seed) * (1.0f - tx) + LatticeValue(x1, y1, seed) * tx;
     return top * (1.0f - ty) + bottom * ty;
 }
 
@@ -62,8 +70,10 @@ PalettedImage MakeStartTexture()
     for (int y = 0; y < image.height; ++y) {
         for (int x = 0; x < image.width; ++x) {
             // Coarse blotches, finer mottling and a little grain.
-            const float value = 0.55f * ValueNoise(x, y, 24, 0x51a7e5U) + 0.30f * ValueNoise(x, y, 9, 0x0b1ceU) +
-                                0.15f * ValueNoise(x, y, 3, 0x7a11eU);
+            const int w = image.width;
+            const int h = image.height;
+            const float value = 0.55f * ValueNoise(x, y, w, h, 24, 0x51a7e5U) +
+                                0.30f * ValueNoise(x, y, w, h, 9, 0x0b1ceU) + 0.15f * ValueNoise(x, y, w, h, 3, 0x7a11eU);
             const int index = std::clamp(static_cast<int>(value * 255.0f + 0.5f), 0, 255);
             image.indices[static_cast<std::size_t>(y) * static_cast<std::size_t>(image.width) +
                           static_cast<std::size_t>(x)] = static_cast<std::uint8_t>(index);
