@@ -143,7 +143,9 @@ bool Control::Move(const forms::Bounds& bounds)
     const HWND hwnd = hwnd_.get();
     if (!hwnd || bounds.width < 0 || bounds.height < 0)
         return false;
-    return MoveWindow(hwnd, bounds.left, bounds.top, bounds.width, bounds.height, TRUE) != FALSE;
+    // No copied bits: a control moved on a grown window must paint itself afresh.
+    return SetWindowPos(hwnd, nullptr, bounds.left, bounds.top, bounds.width, bounds.height,
+                        SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOCOPYBITS) != FALSE;
 }
 
 std::wstring Control::Text() const

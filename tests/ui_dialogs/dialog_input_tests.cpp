@@ -3,6 +3,8 @@
 #include "dialog_fixture.h"
 
 #include "common/commands.h"
+#include "forms/fonts.h"
+#include "forms/handles.h"
 #include "ui/dialogs/frm_copy.h"
 #include "ui/dialogs/frm_rename.h"
 
@@ -173,7 +175,13 @@ void ExpectDesign(ui::NameDialog& dialog, int clientHeightTwips, int rowTop, int
         EXPECT_EQ(b.height, dialog.TwipsToPixels(height));
     };
     expectAt(dialog.Text1, 60, rowTop, 2790, 285);
-    expectAt(dialog.Label2, 2880, rowTop, 495, 375);
+    const forms::Bounds extension2 = dialog.Label2.GetBounds();
+    EXPECT_EQ(extension2.left, dialog.TwipsToPixels(2880));
+    EXPECT_EQ(extension2.top, dialog.TwipsToPixels(rowTop));
+    EXPECT_EQ(extension2.height, dialog.TwipsToPixels(375));
+    // At least the design width; wider only as far as the whole extension needs.
+    EXPECT_GE(extension2.width, dialog.TwipsToPixels(495));
+    EXPECT_LE(extension2.left + extension2.width, dialog.ClientWidth());
     expectAt(dialog.Command1, 60, buttonTop, 1635, 435);
     expectAt(dialog.Command2, 1800, buttonTop, 1635, 435);
     EXPECT_EQ(dialog.Command1.Text(), L"Abbrechen");
@@ -193,7 +201,19 @@ void ExpectDesign(ui::NameDialog& dialog, int clientHeightTwips, int rowTop, int
     EXPECT_EQ(text.lfWeight, FW_BOLD);
     EXPECT_STREQ(extension.lfFaceName, L"MS Sans Serif");
     EXPECT_EQ(extension.lfWeight, FW_BOLD);
-    EXPECT_LT(extension.lfHeight, text.lfHeight) << "12 pt is taller than 9.75 pt";
+    // 12 pt wherever the extension fits at that size; a smaller font only where it would be cut off.
+    const forms::UniqueHfont design = forms::CreatePointFont(L"MS Sans Serif", 12, true, dialog.Dpi());
+    LOGFONTW designFont{};
+    GetObjectW(design.get(), sizeof(designFont), &designFont);
+    forms::WindowDc dc(dialog.Label2.Hwnd());
+    forms::SelectGuard select(dc.get(), design.get());
+    const std::wstring caption = dialog.Label2.Text();
+    SIZE size{};
+    GetTextExtentPoint32W(dc.get(), caption.c_str(), static_cast<int>(caption.size()), &size);
+    if (size.cx <= dialog.ClientWidth() - extension2.left)
+        EXPECT_EQ(extension.lfHeight, designFont.lfHeight);
+    else
+        EXPECT_GT(extension.lfHeight, designFont.lfHeight);
     EXPECT_EQ(accept.lfHeight, text.lfHeight);
     EXPECT_EQ(accept.lfWeight, FW_BOLD);
     EXPECT_NE(cancel.lfWeight, FW_BOLD);
@@ -216,6 +236,24 @@ TEST_F(DialogInputTest, RenameDialogFollowsItsDesign)
     ASSERT_TRUE(dialog.IsLoaded());
     ExpectDesign(dialog, 1155, 300, 660);
     EXPECT_EQ(&ui::RenameDialog(), &dialog);
+}
+
+TEST_F(DialogInputTest, ExtensionLabelShowsTheWholeExtension)
+{
+    AddSource(L"Wand.jpeg", 0x11);
+    AddTile(L"Wand.jpeg", 0x22);
+    SelectSource(L"Wand.jpeg");
+    form_->mnuCopy_Click();
+    ui::frmCopy& dialog = ui::CopyDialog();
+    ASSERT_TRUE(dialog.IsLoaded());
+    ASSERT_EQ(dialog.Label2.Text(), L".jpeg");
+
+    forms::WindowDc dc(dialog.Label2.Hwnd());
+    forms::SelectGuard select(dc.get(), reinterpret_cast<HFONT>(SendMessageW(dialog.Label2.Hwnd(), WM_GETFONT, 0, 0)));
+    SIZE size{};
+    GetTextExtentPoint32W(dc.get(), L".jpeg", 5, &size);
+    EXPECT_LE(size.cx, dialog.Label2.Width());
+    dialog.Command1_Click();
 }
 
 TEST_F(DialogInputTest, FieldsOutliveTheWindow)

@@ -2,6 +2,8 @@
 
 #include "ui/dialogs/name_dialog.h"
 
+#include <algorithm>
+
 #include "common/commands.h"
 #include "forms/events.h"
 #include "forms/fonts.h"
@@ -128,6 +130,35 @@ void NameDialog::FillFromFullPath()
     SourceFile = Commands::GetFileName(FullPath);
     Text1.SetText(Commands::GetBaseName(SourceFile));
     Label2.SetText(L"." + Commands::GetExtension(SourceFile));
+    FitExtensionLabel();
+}
+
+void NameDialog::FitExtensionLabel()
+{
+    const auto textWidth = [this](HFONT font) {
+        forms::WindowDc dc(Label2.Hwnd());
+        forms::SelectGuard select(dc.get(), font);
+        const std::wstring text = Label2.Text();
+        SIZE size{};
+        GetTextExtentPoint32W(dc.get(), text.c_str(), static_cast<int>(text.size()), &size);
+        return static_cast<int>(size.cx);
+    };
+    // The design width holds ".bmp" only in the original font; the label may grow to the window's edge.
+    forms::Bounds bounds = Label2.GetBounds();
+    RECT client{};
+    GetClientRect(Hwnd(), &client);
+    const int widest = std::max(bounds.width, static_cast<int>(client.right) - bounds.left);
+    double points = 12;
+    int needed = textWidth(extensionFont_.get());
+    while (needed > widest && points > 8) {
+        points -= 1;
+        forms::UniqueHfont smaller = forms::CreatePointFont(L"MS Sans Serif", points, true, Dpi());
+        needed = textWidth(smaller.get());
+        Label2.SetFont(smaller.get());
+        extensionFont_ = std::move(smaller);
+    }
+    bounds.width = std::clamp(needed, bounds.width, widest);
+    Label2.Move(bounds);
 }
 
 std::wstring NameDialog::ChosenName() const

@@ -71,6 +71,8 @@ protected:
 private:
     // Places the controls and sets their fonts for the window's present DPI.
     void ApplyDesignLayout();
+    // Widens the extension label, or shrinks its font, until the whole extension shows.
+    void FitExtensionLabel();
     void UnloadDialog();
 
     const NameDialogLayout& layout_;
