@@ -21,8 +21,9 @@ fi
 if [ ! -f "$WINEPREFIX/.quadrino-no-crash-dialog" ]; then
   # A crash then ends the process with a status instead of waiting in Wine's crash dialog.
   wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f </dev/null >/dev/null 2>&1 || true
+  wineserver -w
   touch "$WINEPREFIX/.quadrino-no-crash-dialog"
 fi
 # A running server keeps Wine's background services from holding each test's output open.
-wineserver -p </dev/null >/dev/null 2>&1
+wineserver -p </dev/null >/dev/null 2>&1 || true
 wine wineboot </dev/null >/dev/null 2>&1 || true
