@@ -14,6 +14,9 @@ bool FileExists(const std::wstring& path)
                                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file)
         return false;
+    // A device name (NUL, CON, COM1, a pipe) opens the device, which is no file either.
+    if (GetFileType(file.get()) != FILE_TYPE_DISK)
+        return false;
     // Where the platform hands out a handle to a folder, that is still no file.
     BY_HANDLE_FILE_INFORMATION info{};
     if (GetFileInformationByHandle(file.get(), &info) && (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))

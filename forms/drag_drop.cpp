@@ -1,9 +1,12 @@
 #include "forms/drag_drop.h"
 
 #include <shellapi.h>
+#include <shlobj.h>
 #include <wrl/client.h>
 
+#include <algorithm>
 #include <atomic>
+#include <cstring>
 #include <memory>
 #include <utility>
 
@@ -105,6 +108,48 @@ private:
     bool offersFiles_ = false;
 };
 
+// The paths of a DROPFILES block of the given size; a list that runs past the block or an entry
+// without its terminator ends the reading there.
+std::vector<std::wstring> ReadFileList(const char* bytes, SIZE_T size)
+{
+    std::vector<std::wstring> paths;
+    DROPFILES header{};
+    if (size < sizeof(header))
+        return paths;
+    std::memcpy(&header, bytes, sizeof(header));
+    if (header.pFiles < sizeof(header) || header.pFiles >= size)
+        return paths;
+    SIZE_T at = header.pFiles;
+    while (at < size) {
+        std::wstring path;
+        if (header.fWide) {
+            SIZE_T end = at;
+            while (end + 1 < size && (bytes[end] != 0 || bytes[end + 1] != 0))
+                end += 2;
+            if (end + 1 >= size)
+                break;
+            path.resize((end - at) / 2);
+            std::memcpy(path.data(), bytes + at, end - at);
+            at = end + 2;
+        } else {
+            SIZE_T end = at;
+            while (end < size && bytes[end] != 0)
+                ++end;
+            if (end >= size)
+                break;
+            const int length = static_cast<int>(std::min<SIZE_T>(end - at, 32767));
+            path.resize(static_cast<size_t>(length));
+            path.resize(static_cast<size_t>(
+                MultiByteToWideChar(CP_ACP, 0, bytes + at, length, path.data(), length)));
+            at = end + 1;
+        }
+        if (path.empty())  // the empty entry ends the list
+            break;
+        paths.push_back(std::move(path));
+    }
+    return paths;
+}
+
 }  // namespace
 
 bool HasFileList(IDataObject* data)
@@ -125,16 +170,13 @@ std::vector<std::wstring> DroppedFiles(IDataObject* data)
     if (FAILED(data->GetData(&format, &guard.medium)) || guard.medium.tymed != TYMED_HGLOBAL ||
         !guard.medium.hGlobal)
         return paths;
-    auto drop = static_cast<HDROP>(guard.medium.hGlobal);
-    const UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
-    for (UINT i = 0; i < count; ++i) {
-        const UINT length = DragQueryFileW(drop, i, nullptr, 0);
-        std::wstring path(length + 1, L'\0');
-        const UINT copied = DragQueryFileW(drop, i, path.data(), length + 1);
-        path.resize(copied);
-        if (!path.empty())  // an empty entry names no file
-            paths.push_back(std::move(path));
-    }
+    // Any program can start a drag: its list is read only within the memory it handed over.
+    const SIZE_T size = GlobalSize(guard.medium.hGlobal);
+    const auto* bytes = static_cast<const char*>(GlobalLock(guard.medium.hGlobal));
+    if (!bytes)
+        return paths;
+    paths = ReadFileList(bytes, size);
+    GlobalUnlock(guard.medium.hGlobal);
     return paths;
 }
 

@@ -23,10 +23,27 @@ void DispatchOne(MSG& msg)
     DispatchMessageW(&msg);
 }
 
+// How deep handlers that process pending events may nest inside one another. Past it the queue is
+// left to the enclosing loops, which go on with it as soon as the inner handlers return: a burst of
+// queued events then runs one after another instead of ever deeper on the stack.
+constexpr int kMaxNesting = 32;
+int g_nesting = 0;
+
+class NestingGuard {
+public:
+    NestingGuard() { ++g_nesting; }
+    ~NestingGuard() { --g_nesting; }
+    NestingGuard(const NestingGuard&) = delete;
+    NestingGuard& operator=(const NestingGuard&) = delete;
+};
+
 }  // namespace
 
 void DoEvents()
 {
+    if (g_nesting >= kMaxNesting)
+        return;
+    const NestingGuard nested;
     // A timer seen twice means the queue is drained; a slow tick handler must not keep us here.
     std::set<std::pair<HWND, WPARAM>> timersSeen;
     MSG msg;

@@ -56,12 +56,14 @@ void Form1::mnuRen_Click()
 
 void Form1::mnuDel_Click()
 {
+    // Taken before asking: events handled while the question is up may choose another file.
+    const std::wstring asked = Commands::CurrentFolder + Commands::CurrentFile;
     const int answer =
         forms::ShowMessageBox(Hwnd(), L"Soll die Datei '" + Commands::CurrentFile + L"' wirklich gelöscht werden ?",
                               Commands::AppTitle, kQuestionFlags);
     if (answer != IDYES)
         return;
-    Commands::DeleteFile(Commands::CurrentFolder + Commands::CurrentFile);
+    Commands::DeleteFile(asked);
     File1.Refresh();
     PicW.Refresh();
     PicM.ClearPicture();
