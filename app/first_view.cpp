@@ -40,7 +40,7 @@ bool OpenFirstView(ui::Form1& form)
     TilePicture(form.PicW, form.PicM);
     forms::ClipboardClear(form.Hwnd());
     forms::DoEvents();
-    forms::ClipboardSetBitmap(form.Hwnd(), form.PicW.Image());
+    forms::ClipboardSetBitmap(form.Hwnd(), form.PicW.Hdc(), form.PicW.ScaleWidth(), form.PicW.ScaleHeight());
     return true;
 }
 

@@ -1,8 +1,13 @@
 #include "forms/clipboard.h"
 
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <unordered_map>
 #include <vector>
 
 #include "forms/handles.h"
+#include "forms/picture.h"
 
 namespace forms {
 
@@ -37,41 +42,218 @@ private:
     bool open_;
 };
 
-// A screen-compatible copy of any bitmap; works while the original is selected into a DC,
-// which holds for a picture box's persistent image.
-UniqueHbitmap CopyBitmap(HBITMAP bitmap)
+// A copy of the pixels in a 32-bit top-down DIB section of its own. The bitmap is kept for the next
+// copy while it has room, since fresh memory costs far more than copying into memory in use.
+class Snapshot {
+public:
+    Snapshot() = default;
+    ~Snapshot() { Free(); }
+    Snapshot(const Snapshot&) = delete;
+    Snapshot& operator=(const Snapshot&) = delete;
+
+    // Room for width x height pixels, the old content gone.
+    bool Reserve(int width, int height)
+    {
+        width_ = height_ = 0;
+        if (width <= 0 || height <= 0)
+            return false;
+        const long long wanted = static_cast<long long>(width) * height;
+        if (!bitmap_ || width > roomWidth_ || height > roomHeight_ ||
+            static_cast<long long>(roomWidth_) * roomHeight_ > 2 * wanted) {
+            Free();  // the old memory goes before the new is taken
+            const int roomWidth = width + width / 16 + 8;
+            const int roomHeight = height + height / 16 + 8;
+            dc_.reset(CreateCompatibleDC(nullptr));
+            bitmap_ = CreateDib32(roomWidth, roomHeight, &bits_);
+            if (!dc_ || !bitmap_ || !bits_) {
+                Free();
+                return false;
+            }
+            original_ = SelectObject(dc_.get(), bitmap_.get());
+            roomWidth_ = roomWidth;
+            roomHeight_ = roomHeight;
+        }
+        width_ = width;
+        height_ = height;
+        return true;
+    }
+
+    // The top-left width x height pixels of a DC, copied by the platform's own blitter.
+    bool CopyFrom(HDC source, int width, int height)
+    {
+        return source && Reserve(width, height) && BitBlt(dc_.get(), 0, 0, width, height, source, 0, 0, SRCCOPY);
+    }
+
+    // A whole bitmap, which may be selected into a DC (as a picture box's persistent image is).
+    bool CopyFrom(HBITMAP bitmap)
+    {
+        BITMAP info{};
+        if (!bitmap || GetObjectW(bitmap, sizeof(info), &info) != sizeof(info))
+            return false;
+        const int height = info.bmHeight < 0 ? -info.bmHeight : info.bmHeight;
+        if (!Reserve(info.bmWidth, height))
+            return false;
+        BITMAPINFO format = Format(info.bmWidth, height);
+        std::vector<std::uint32_t> pixels(static_cast<std::size_t>(info.bmWidth) * static_cast<std::size_t>(height));
+        WindowDc screen(nullptr);
+        if (!screen.get())
+            return false;
+        GdiFlush();
+        if (GetDIBits(screen.get(), bitmap, 0, static_cast<UINT>(height), pixels.data(), &format, DIB_RGB_COLORS) != height)
+            return false;
+        return SetDIBitsToDevice(dc_.get(), 0, 0, static_cast<DWORD>(info.bmWidth), static_cast<DWORD>(height), 0, 0, 0,
+                                 static_cast<UINT>(height), pixels.data(), &format, DIB_RGB_COLORS) == height;
+    }
+
+    // A screen-compatible bitmap of the pixels, as programs expect CF_BITMAP to be.
+    UniqueHbitmap MakeBitmap() const
+    {
+        WindowDc screen(nullptr);
+        if (!screen.get() || !dc_ || width_ <= 0 || height_ <= 0)
+            return UniqueHbitmap();
+        UniqueHbitmap copy(CreateCompatibleBitmap(screen.get(), width_, height_));
+        UniqueHdc target(CreateCompatibleDC(screen.get()));
+        if (!copy || !target)
+            return UniqueHbitmap();
+        SelectGuard select(target.get(), copy.get());
+        if (!BitBlt(target.get(), 0, 0, width_, height_, dc_.get(), 0, 0, SRCCOPY))
+            return UniqueHbitmap();
+        return copy;
+    }
+
+private:
+    static BITMAPINFO Format(int width, int height)
+    {
+        BITMAPINFO format{};
+        format.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+        format.bmiHeader.biWidth = width;
+        format.bmiHeader.biHeight = -height;
+        format.bmiHeader.biPlanes = 1;
+        format.bmiHeader.biBitCount = 32;
+        format.bmiHeader.biCompression = BI_RGB;
+        return format;
+    }
+
+    void Free()
+    {
+        if (dc_ && original_)
+            SelectObject(dc_.get(), original_);
+        original_ = nullptr;
+        bitmap_.reset();
+        dc_.reset();
+        bits_ = nullptr;
+        roomWidth_ = roomHeight_ = width_ = height_ = 0;
+    }
+
+    UniqueHdc dc_;
+    UniqueHbitmap bitmap_;
+    HGDIOBJ original_ = nullptr;
+    void* bits_ = nullptr;
+    int roomWidth_ = 0;
+    int roomHeight_ = 0;
+    int width_ = 0;
+    int height_ = 0;
+};
+
+// What a window has promised the clipboard: the pixels are handed over only when a program asks
+// for them (or the window goes), since handing over a large bitmap copies it through the window
+// server, which only a paste should pay for.
+struct Promise {
+    std::mutex lock;
+    HWND owner = nullptr;
+    bool waiting = false;
+    Snapshot pixels;
+};
+
+Promise& Promised()
 {
-    BITMAP info{};
-    if (!bitmap || GetObjectW(bitmap, sizeof(info), &info) != sizeof(info))
-        return UniqueHbitmap();
-    const int width = info.bmWidth;
-    const int height = info.bmHeight < 0 ? -info.bmHeight : info.bmHeight;
-    if (width <= 0 || height <= 0)
-        return UniqueHbitmap();
+    static Promise promise;
+    return promise;
+}
 
-    BITMAPINFO format{};
-    format.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    format.bmiHeader.biWidth = width;
-    format.bmiHeader.biHeight = -height;
-    format.bmiHeader.biPlanes = 1;
-    format.bmiHeader.biBitCount = 32;
-    format.bmiHeader.biCompression = BI_RGB;
-    std::vector<DWORD> pixels(static_cast<size_t>(width) * static_cast<size_t>(height));
+// The procedure each owner window had before OwnerProc was put in front of it. A plain procedure
+// swap: comctl32 subclassing asks the window server on every message under Wine.
+std::unordered_map<HWND, WNDPROC>& Originals()
+{
+    static std::unordered_map<HWND, WNDPROC> originals;
+    return originals;
+}
 
-    WindowDc screen(nullptr);
-    if (!screen.get())
-        return UniqueHbitmap();
-    GdiFlush();
-    if (GetDIBits(screen.get(), bitmap, 0, static_cast<UINT>(height), pixels.data(), &format,
-                  DIB_RGB_COLORS) != height)
-        return UniqueHbitmap();
-    UniqueHbitmap copy(CreateCompatibleBitmap(screen.get(), width, height));
-    if (!copy)
-        return UniqueHbitmap();
-    if (SetDIBits(screen.get(), copy.get(), 0, static_cast<UINT>(height), pixels.data(), &format,
-                  DIB_RGB_COLORS) != height)
-        return UniqueHbitmap();
-    return copy;
+WNDPROC OriginalProc(HWND hwnd)
+{
+    std::lock_guard<std::mutex> hold(Promised().lock);
+    const auto found = Originals().find(hwnd);
+    return found != Originals().end() ? found->second : nullptr;
+}
+
+void Render(HWND owner)
+{
+    Promise& promise = Promised();
+    std::lock_guard<std::mutex> hold(promise.lock);
+    if (promise.owner != owner || !promise.waiting)
+        return;
+    promise.waiting = false;
+    UniqueHbitmap bitmap = promise.pixels.MakeBitmap();
+    if (bitmap && SetClipboardData(CF_BITMAP, bitmap.get()))
+        bitmap.release();  // the clipboard owns it now
+}
+
+void Forget(HWND owner)
+{
+    Promise& promise = Promised();
+    std::lock_guard<std::mutex> hold(promise.lock);
+    if (promise.owner == owner)
+        promise.waiting = false;
+}
+
+LRESULT CALLBACK OwnerProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    const WNDPROC original = OriginalProc(hwnd);
+    switch (msg) {
+    case WM_RENDERFORMAT:
+        if (wParam == CF_BITMAP) {
+            Render(hwnd);
+            return 0;
+        }
+        break;
+    case WM_RENDERALLFORMATS:
+        // The window is going: what it promised goes to the clipboard now, if it is still the owner.
+        if (OpenClipboard(hwnd)) {
+            if (GetClipboardOwner() == hwnd)
+                Render(hwnd);
+            CloseClipboard();
+        }
+        Forget(hwnd);
+        return 0;
+    case WM_DESTROYCLIPBOARD:
+        Forget(hwnd);
+        break;
+    case WM_NCDESTROY: {
+        Forget(hwnd);
+        std::lock_guard<std::mutex> hold(Promised().lock);
+        Originals().erase(hwnd);
+        break;
+    }
+    default:
+        break;
+    }
+    return original ? CallWindowProcW(original, hwnd, msg, wParam, lParam) : DefWindowProcW(hwnd, msg, wParam, lParam);
+}
+
+// Puts OwnerProc in front of the window's procedure, once.
+bool WatchOwner(HWND owner)
+{
+    if (GetWindowThreadProcessId(owner, nullptr) != GetCurrentThreadId())
+        return false;
+    std::lock_guard<std::mutex> hold(Promised().lock);
+    if (Originals().count(owner))
+        return true;
+    const auto original = reinterpret_cast<WNDPROC>(GetWindowLongPtrW(owner, GWLP_WNDPROC));
+    if (!original)
+        return false;
+    Originals()[owner] = original;
+    SetWindowLongPtrW(owner, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&OwnerProc));
+    return true;
 }
 
 }  // namespace
@@ -84,11 +266,13 @@ bool ClipboardClear(HWND owner)
     return EmptyClipboard() != FALSE;
 }
 
-bool ClipboardSetBitmap(HWND owner, HBITMAP bitmap)
+namespace {
+
+// Opens the clipboard for the owner, takes it over when another owns it, and puts the copy made by
+// `copy` there: promised when the owner is a window of this thread, handed over at once otherwise.
+template <typename Copy>
+bool SetBitmapFrom(HWND owner, Copy&& copy)
 {
-    UniqueHbitmap copy = CopyBitmap(bitmap);
-    if (!copy)
-        return false;
     ClipboardSession session(owner);
     if (!session.IsOpen())
         return false;
@@ -97,10 +281,44 @@ bool ClipboardSetBitmap(HWND owner, HBITMAP bitmap)
         if (!EmptyClipboard())
             return false;
     }
-    if (!SetClipboardData(CF_BITMAP, copy.get()))
+
+    if (owner && WatchOwner(owner)) {
+        Promise& promise = Promised();
+        {
+            std::lock_guard<std::mutex> hold(promise.lock);
+            promise.waiting = false;
+            if (!copy(promise.pixels))
+                return false;
+            promise.owner = owner;
+            promise.waiting = true;
+        }
+        SetClipboardData(CF_BITMAP, nullptr);
+        if (IsClipboardFormatAvailable(CF_BITMAP))
+            return true;
+        Forget(owner);
         return false;
-    copy.release();  // the clipboard owns it now
+    }
+
+    Snapshot pixels;
+    if (!copy(pixels))
+        return false;
+    UniqueHbitmap bitmap = pixels.MakeBitmap();
+    if (!bitmap || !SetClipboardData(CF_BITMAP, bitmap.get()))
+        return false;
+    bitmap.release();  // the clipboard owns it now
     return true;
+}
+
+}  // namespace
+
+bool ClipboardSetBitmap(HWND owner, HBITMAP bitmap)
+{
+    return SetBitmapFrom(owner, [bitmap](Snapshot& into) { return into.CopyFrom(bitmap); });
+}
+
+bool ClipboardSetBitmap(HWND owner, HDC source, int width, int height)
+{
+    return SetBitmapFrom(owner, [=](Snapshot& into) { return into.CopyFrom(source, width, height); });
 }
 
 }  // namespace forms

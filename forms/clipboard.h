@@ -9,6 +9,9 @@ namespace forms {
 bool ClipboardClear(HWND owner);
 
 // Puts a copy of the bitmap on the clipboard as CF_BITMAP; the caller keeps its bitmap.
+// An owner window of this thread keeps the copy and hands it over when a program asks for it.
 bool ClipboardSetBitmap(HWND owner, HBITMAP bitmap);
+// The same for the top-left width x height pixels drawn in a DC.
+bool ClipboardSetBitmap(HWND owner, HDC source, int width, int height);
 
 }  // namespace forms

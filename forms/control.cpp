@@ -1,19 +1,40 @@
 #include "forms/control.h"
 
-#include <commctrl.h>
-
+#include <mutex>
 #include <unordered_map>
 #include <vector>
 
 namespace forms {
 
-LRESULT CALLBACK ControlSubclassProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR subclassId,
-                                     DWORD_PTR refData);
-
 namespace {
 
-constexpr wchar_t kControlProperty[] = L"Quadrino.Control";
-constexpr UINT_PTR kSubclassId = 0x5155;  // 'QU'
+// The wrapper and the class's own procedure of every control window. Found here rather than in a
+// window property or through comctl32 subclassing: under Wine each of those asks the window server,
+// which costs a round trip for every message a control receives.
+struct Attached {
+    Control* control = nullptr;  // nullptr once the wrapper has let go of the window
+    WNDPROC original = nullptr;
+};
+
+std::mutex& AttachedLock()
+{
+    static std::mutex lock;
+    return lock;
+}
+
+std::unordered_map<HWND, Attached>& AttachedWindows()
+{
+    static std::unordered_map<HWND, Attached> windows;
+    return windows;
+}
+
+Attached Lookup(HWND hwnd)
+{
+    std::lock_guard<std::mutex> hold(AttachedLock());
+    const auto& windows = AttachedWindows();
+    const auto found = windows.find(hwnd);
+    return found != windows.end() ? found->second : Attached{};
+}
 constexpr UINT kFirstControlId = 1000;
 constexpr UINT kLastControlId = 0xFFFE;   // WM_COMMAND carries only 16 bits of the id
 
@@ -47,24 +68,37 @@ void ReleaseControlId(HWND hwnd, const Control* control)
         controls.erase(found);
 }
 
+// The wrapper lets go; the window keeps passing its messages on to its class until it is gone.
 void Detach(HWND hwnd, const Control* control)
 {
-    RemoveWindowSubclass(hwnd, ControlSubclassProc, kSubclassId);
-    RemovePropW(hwnd, kControlProperty);
+    {
+        std::lock_guard<std::mutex> hold(AttachedLock());
+        auto& windows = AttachedWindows();
+        const auto found = windows.find(hwnd);
+        if (found != windows.end() && found->second.control == control)
+            found->second.control = nullptr;
+    }
     ReleaseControlId(hwnd, control);
 }
 
 }  // namespace
 
-LRESULT CALLBACK ControlSubclassProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR refData)
+LRESULT CALLBACK ControlWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
-    auto* control = reinterpret_cast<Control*>(refData);
+    const Attached attached = Lookup(hwnd);
+    if (!attached.original)
+        return DefWindowProcW(hwnd, msg, wParam, lParam);
+    Control* control = attached.control;
     if (msg == WM_NCDESTROY) {
         // Destroyed with its parent: the wrapper must not destroy a handle that may be reused.
         Detach(hwnd, control);
         if (control && control->hwnd_.get() == hwnd)
             control->hwnd_.release();
-        return DefSubclassProc(hwnd, msg, wParam, lParam);
+        {
+            std::lock_guard<std::mutex> hold(AttachedLock());
+            AttachedWindows().erase(hwnd);
+        }
+        return CallWindowProcW(attached.original, hwnd, msg, wParam, lParam);
     }
     LRESULT result = 0;
     try {
@@ -73,7 +107,7 @@ LRESULT CALLBACK ControlSubclassProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM 
     } catch (...) {
         // A handler's failure must not unwind through the system's code.
     }
-    return DefSubclassProc(hwnd, msg, wParam, lParam);
+    return CallWindowProcW(attached.original, hwnd, msg, wParam, lParam);
 }
 
 Control::~Control()
@@ -112,8 +146,13 @@ bool Control::CreateControl(const wchar_t* windowClass, const std::wstring& text
         return false;
     }
     hwnd_.reset(hwnd);
-    SetPropW(hwnd, kControlProperty, this);
-    SetWindowSubclass(hwnd, ControlSubclassProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
+    // The window's own procedure is swapped for ours, which hands every message to HandleMessage first.
+    const auto original = reinterpret_cast<WNDPROC>(GetWindowLongPtrW(hwnd, GWLP_WNDPROC));
+    {
+        std::lock_guard<std::mutex> hold(AttachedLock());
+        AttachedWindows()[hwnd] = Attached{this, original};
+    }
+    SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&ControlWindowProc));
     // New controls take their container's font, like controls placed on a dialog.
     auto font = reinterpret_cast<HFONT>(SendMessageW(parent, WM_GETFONT, 0, 0));
     if (!font)
@@ -125,7 +164,8 @@ bool Control::CreateControl(const wchar_t* windowClass, const std::wstring& text
 LRESULT Control::CallDefault(UINT msg, WPARAM wParam, LPARAM lParam)
 {
     const HWND hwnd = hwnd_.get();
-    return hwnd ? DefSubclassProc(hwnd, msg, wParam, lParam) : 0;
+    const WNDPROC original = hwnd ? Lookup(hwnd).original : nullptr;
+    return original ? CallWindowProcW(original, hwnd, msg, wParam, lParam) : 0;
 }
 
 forms::Bounds Control::GetBounds() const
@@ -209,7 +249,7 @@ void Control::SetFont(HFONT font)
 
 Control* ControlFromHwnd(HWND hwnd)
 {
-    return hwnd ? static_cast<Control*>(GetPropW(hwnd, kControlProperty)) : nullptr;
+    return hwnd ? Lookup(hwnd).control : nullptr;
 }
 
 bool ReflectToControl(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result)

@@ -49,8 +49,8 @@ public:
     void Destroy();
 
 protected:
-    // Creates the child window, attaches this wrapper to it and subclasses it so that
-    // HandleMessage sees its messages. Returns false when the window could not be made.
+    // Creates the child window, attaches this wrapper to it and puts a window procedure in front of
+    // its class's so that HandleMessage sees its messages. Returns false when the window could not be made.
     bool CreateControl(const wchar_t* windowClass, const std::wstring& text, DWORD style, DWORD exStyle,
                        HWND parent, const forms::Bounds& bounds);
 
@@ -69,7 +69,7 @@ protected:
 
 private:
     friend bool ReflectToControl(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
-    friend LRESULT CALLBACK ControlSubclassProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
+    friend LRESULT CALLBACK ControlWindowProc(HWND, UINT, WPARAM, LPARAM);
 
     UniqueHwnd hwnd_;
 };

@@ -65,6 +65,8 @@ void PictureBox::ReleaseImage()
     imageDc_.reset();
     imageWidth_ = 0;
     imageHeight_ = 0;
+    bitmapWidth_ = 0;
+    bitmapHeight_ = 0;
 }
 
 void PictureBox::FillBackground()
@@ -95,21 +97,57 @@ void PictureBox::SizeImageTo(int width, int height)
         image_.reset();
         imageWidth_ = 0;
         imageHeight_ = 0;
+        bitmapWidth_ = 0;
+        bitmapHeight_ = 0;
     }
+
+    // A drag changes the size a little at a time: the bitmap keeps room for it, because fresh
+    // memory costs far more than the pixels drawn into it. Only the area that comes into view is filled.
+    const long long wanted = static_cast<long long>(width) * height;
+    const bool fits = image_ && width > 0 && height > 0 && width <= bitmapWidth_ && height <= bitmapHeight_ &&
+                      static_cast<long long>(bitmapWidth_) * bitmapHeight_ <= wanted + wanted / 2;
+    if (fits) {
+        UniqueHbrush brush(CreateSolidBrush(backColor_));
+        if (brush) {
+            const RECT right{imageWidth_, 0, width, height};
+            const RECT below{0, imageHeight_, width, height};
+            if (width > imageWidth_)
+                FillRect(imageDc_.get(), &right, brush.get());
+            if (height > imageHeight_)
+                FillRect(imageDc_.get(), &below, brush.get());
+        }
+        imageWidth_ = width;
+        imageHeight_ = height;
+        return;
+    }
+
+    // Growing by a little (a drag) leaves room for the next steps; any other size is made exactly.
+    const bool dragging = image_ && width >= imageWidth_ && height >= imageHeight_ &&
+                          width <= imageWidth_ + imageWidth_ / 8 + 8 && height <= imageHeight_ + imageHeight_ / 8 + 8;
+    const int bitmapWidth = dragging ? width + width / 16 + 8 : width;
+    const int bitmapHeight = dragging ? height + height / 16 + 8 : height;
 
     UniqueHbitmap resized;
     if (width > 0 && height > 0) {
-        resized = CreateDib32(width, height, nullptr);
+        resized = CreateDib32(bitmapWidth, bitmapHeight, nullptr);
         if (!resized)
             return;  // keep the old image rather than none
         UniqueHdc scratch(CreateCompatibleDC(nullptr));
         if (!scratch)
             return;
         SelectGuard select(scratch.get(), resized.get());
-        FillWithColor(scratch.get(), width, height, backColor_);
-        if (image_)
-            BitBlt(scratch.get(), 0, 0, std::min(width, imageWidth_), std::min(height, imageHeight_),
-                   imageDc_.get(), 0, 0, SRCCOPY);
+        const int keptWidth = image_ ? std::min(width, imageWidth_) : 0;
+        const int keptHeight = image_ ? std::min(height, imageHeight_) : 0;
+        if (keptWidth > 0 && keptHeight > 0)
+            BitBlt(scratch.get(), 0, 0, keptWidth, keptHeight, imageDc_.get(), 0, 0, SRCCOPY);
+        // Only what the old image does not cover gets the background.
+        UniqueHbrush brush(CreateSolidBrush(backColor_));
+        if (brush) {
+            const RECT right{keptWidth, 0, bitmapWidth, bitmapHeight};
+            const RECT below{0, keptHeight, keptWidth, bitmapHeight};
+            FillRect(scratch.get(), &right, brush.get());
+            FillRect(scratch.get(), &below, brush.get());
+        }
     }
 
     // Swap the bitmaps inside the same DC, so Hdc() keeps its value.
@@ -124,6 +162,8 @@ void PictureBox::SizeImageTo(int width, int height)
     image_ = std::move(resized);
     imageWidth_ = image_ ? width : 0;
     imageHeight_ = image_ ? height : 0;
+    bitmapWidth_ = image_ ? bitmapWidth : 0;
+    bitmapHeight_ = image_ ? bitmapHeight : 0;
 }
 
 void PictureBox::SetPicture(const Picture& picture)
@@ -146,7 +186,9 @@ void PictureBox::SetPicture(const Picture& picture)
     } else {
         SizeImageToClient();
     }
-    FillBackground();
+    // An opaque picture that covers the whole image needs no background beneath it.
+    if (picture.HasAlpha() || picture.Width() < imageWidth_ || picture.Height() < imageHeight_)
+        FillBackground();
     if (imageDc_ && image_) {
         UniqueHdc source(CreateCompatibleDC(nullptr));
         if (source) {

@@ -19,7 +19,8 @@ public:
 
     bool Create(HWND parent, const forms::Bounds& bounds);
 
-    // The persistent image's device context and bitmap; valid until the next resize.
+    // The persistent image's device context and bitmap; valid until the next resize. While a drag
+    // resizes the box the bitmap may be larger: its top-left ScaleWidth x ScaleHeight pixels are the image.
     HDC Hdc() const { return imageDc_.get(); }
     HBITMAP Image() const { return image_.get(); }
     // The inner size in pixels: the persistent image's size, which follows the client area; with
@@ -61,6 +62,8 @@ private:
     HGDIOBJ originalBitmap_ = nullptr;
     int imageWidth_ = 0;
     int imageHeight_ = 0;
+    int bitmapWidth_ = 0;   // the bitmap's own size, at least the image's
+    int bitmapHeight_ = 0;
     bool autoSize_ = false;
     bool hasPicture_ = false;
     bool pressed_ = false;  // the left button went down on this box

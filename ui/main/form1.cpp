@@ -75,7 +75,8 @@ bool Form1::Create()
     onLoad = [this] { Form_Load(); };
     forms::FormStyle style;
     style.caption = L"Brenwick Quadrino";
-    style.style = WS_OVERLAPPEDWINDOW;
+    // Every control paints its own background: erasing beneath them would only cost a fill per paint.
+    style.style = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
     style.clientWidthTwips = kClientWidthTwips;
     style.clientHeightTwips = kClientHeightTwips;
     style.icon = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1));

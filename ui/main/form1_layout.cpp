@@ -86,9 +86,16 @@ void Form1::Form_Resize()
             SetOuterSize(width, Height());
 
         // Fractions of a pixel are rounded to the nearest whole pixel when applied.
+        // Width and height in one move: each move of the preview resizes its persistent image.
         const forms::Bounds picW = PicW.GetBounds();
-        MoveTo(PicW, picW.left, picW.top, RoundPixels(current().picWWidth), picW.height);
-        MoveTo(PicW, picW.left, picW.top, PicW.Width(), RoundPixels(current().picWHeight));
+        const MainLayout layout = current();
+        const int picWWidth = RoundPixels(layout.picWWidth);
+        const int picWHeight = RoundPixels(layout.picWHeight);
+        if (!MoveTo(PicW, picW.left, picW.top, picWWidth, picWHeight)) {
+            // A refused size in one dimension leaves the other step to apply on its own.
+            if (!MoveTo(PicW, picW.left, picW.top, picWWidth, picW.height))
+                MoveTo(PicW, picW.left, picW.top, picW.width, picWHeight);
+        }
 
         const forms::Bounds frame = Frame1.GetBounds();
         MoveTo(Frame1, frame.left, RoundPixels(current().frame1Top), frame.width, frame.height);

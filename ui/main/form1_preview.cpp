@@ -30,7 +30,7 @@ void Form1::CopyPreviewToClipboard()
     forms::ClipboardClear(Hwnd());
     forms::DoEvents();
     // Read after the pending events: a resize in between may have replaced the image.
-    forms::ClipboardSetBitmap(Hwnd(), PicW.Image());
+    forms::ClipboardSetBitmap(Hwnd(), PicW.Hdc(), PicW.ScaleWidth(), PicW.ScaleHeight());
 }
 
 void Form1::PicW_Click()

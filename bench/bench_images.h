@@ -1,0 +1,34 @@
+#pragma once
+// Pictures and image files the benchmark works on, made here so every run sees the same data.
+
+#include <windows.h>
+
+#include <string>
+
+#include "forms/picture.h"
+
+namespace bench {
+
+// A picture whose neighbouring pixels differ, so no copy can be skipped as uniform.
+forms::Picture PatternPicture(int width, int height, unsigned seed);
+
+// Writes a photo-like JPEG through WIC, a strip at a time so that writing it takes little memory.
+bool WriteJpeg(const std::wstring& path, int width, int height);
+
+// A 32-bit top-down bitmap with its own memory DC, for the reference copy.
+class Canvas {
+public:
+    Canvas(int width, int height);
+    ~Canvas();
+    Canvas(const Canvas&) = delete;
+    Canvas& operator=(const Canvas&) = delete;
+    HDC Dc() const { return dc_.get(); }
+    bool Ok() const { return dc_ && bitmap_; }
+
+private:
+    forms::UniqueHdc dc_;
+    forms::UniqueHbitmap bitmap_;
+    HGDIOBJ original_ = nullptr;
+};
+
+}  // namespace bench

@@ -1,0 +1,135 @@
+// The clipboard bitmap of a window of this thread is promised and handed over when asked for.
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <atomic>
+#include <thread>
+
+#include "forms/clipboard.h"
+#include "forms/picture.h"
+#include "forms/picture_box.h"
+#include "test_images.h"
+
+using picturetest::Pixels;
+
+namespace {
+
+forms::UniqueHbitmap MakeDib(const Pixels& pixels)
+{
+    void* bits = nullptr;
+    forms::UniqueHbitmap dib = forms::CreateDib32(pixels.width, pixels.height, &bits);
+    if (bits)
+        std::copy(pixels.argb.begin(), pixels.argb.end(), static_cast<std::uint32_t*>(bits));
+    return dib;
+}
+
+Pixels ClipboardPixels(HWND window)
+{
+    Pixels pixels;
+    if (!OpenClipboard(window))
+        return pixels;
+    if (auto bitmap = static_cast<HBITMAP>(GetClipboardData(CF_BITMAP)))
+        pixels = picturetest::ReadBitmap(bitmap);
+    CloseClipboard();
+    return pixels;
+}
+
+void ExpectSameColours(const Pixels& got, const Pixels& want)
+{
+    ASSERT_EQ(got.width, want.width);
+    ASSERT_EQ(got.height, want.height);
+    for (size_t i = 0; i < want.argb.size(); ++i)
+        ASSERT_EQ(got.argb[i] & 0xffffffu, want.argb[i] & 0xffffffu) << i;
+}
+
+// A box whose persistent image holds the pattern at its top left.
+void Draw(forms::PictureBox& box, const Pixels& pattern)
+{
+    box.SetPicture(forms::Picture(MakeDib(pattern), pattern.width, pattern.height, false));
+}
+
+}  // namespace
+
+TEST(ClipboardPromise, PixelsAreThoseOfTheMomentOfCopyingNotOfTheAsking)
+{
+    picturetest::HostWindow host;
+    forms::PictureBox box;
+    ASSERT_TRUE(box.Create(host.get(), {0, 0, 70, 50}));
+    const Pixels first = picturetest::Pattern(box.ScaleWidth(), box.ScaleHeight(), 21);
+    Draw(box, first);
+    ASSERT_TRUE(forms::ClipboardSetBitmap(host.get(), box.Hdc(), box.ScaleWidth(), box.ScaleHeight()));
+    EXPECT_TRUE(IsClipboardFormatAvailable(CF_BITMAP));
+
+    // Drawing after the copy does not change what a later paste gets.
+    Draw(box, picturetest::Pattern(box.ScaleWidth(), box.ScaleHeight(), 22));
+    ExpectSameColours(ClipboardPixels(host.get()), first);
+}
+
+TEST(ClipboardPromise, OnlyTheGivenTopLeftPartIsCopied)
+{
+    picturetest::HostWindow host;
+    forms::PictureBox box;
+    ASSERT_TRUE(box.Create(host.get(), {0, 0, 70, 50}));
+    const Pixels whole = picturetest::Pattern(box.ScaleWidth(), box.ScaleHeight(), 23);
+    Draw(box, whole);
+    ASSERT_TRUE(forms::ClipboardSetBitmap(host.get(), box.Hdc(), 17, 9));
+    const Pixels got = ClipboardPixels(host.get());
+    ASSERT_EQ(got.width, 17);
+    ASSERT_EQ(got.height, 9);
+    for (int y = 0; y < 9; ++y)
+        for (int x = 0; x < 17; ++x)
+            ASSERT_EQ(got.At(x, y) & 0xffffffu, whole.At(x, y) & 0xffffffu) << x << "," << y;
+    EXPECT_FALSE(forms::ClipboardSetBitmap(host.get(), box.Hdc(), 0, 9));
+    EXPECT_FALSE(forms::ClipboardSetBitmap(host.get(), nullptr, 5, 5));
+}
+
+TEST(ClipboardPromise, AnotherThreadAsksAndGetsThePixels)
+{
+    picturetest::HostWindow host;
+    const Pixels pattern = picturetest::Pattern(31, 19, 24);
+    forms::UniqueHbitmap bitmap = MakeDib(pattern);
+    ASSERT_TRUE(forms::ClipboardSetBitmap(host.get(), bitmap.get()));
+
+    // The owner answers the request while it waits for the other thread, as a message loop would.
+    Pixels got;
+    std::atomic<bool> done{false};
+    std::thread reader([&] {
+        picturetest::HostWindow readerWindow;
+        got = ClipboardPixels(readerWindow.get());
+        done = true;
+    });
+    const DWORD until = GetTickCount() + 10000;
+    while (!done && GetTickCount() < until) {
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT | QS_SENDMESSAGE);
+        picturetest::PumpMessages();
+    }
+    reader.join();
+    ExpectSameColours(got, pattern);
+}
+
+TEST(ClipboardPromise, TheBitmapStaysWhenTheOwnerIsDestroyed)
+{
+    const Pixels pattern = picturetest::Pattern(12, 8, 25);
+    {
+        picturetest::HostWindow host;
+        forms::UniqueHbitmap bitmap = MakeDib(pattern);
+        ASSERT_TRUE(forms::ClipboardSetBitmap(host.get(), bitmap.get()));
+    }
+    ExpectSameColours(ClipboardPixels(nullptr), pattern);
+}
+
+TEST(ClipboardPromise, AnEmptiedClipboardHandsNothingOver)
+{
+    picturetest::HostWindow host;
+    picturetest::HostWindow other;
+    forms::UniqueHbitmap bitmap = MakeDib(picturetest::Pattern(6, 6, 26));
+    ASSERT_TRUE(forms::ClipboardSetBitmap(host.get(), bitmap.get()));
+    ASSERT_TRUE(forms::ClipboardClear(other.get()));
+    EXPECT_FALSE(IsClipboardFormatAvailable(CF_BITMAP));
+    // The owner that lost the clipboard must not put its old promise back when it goes.
+    SendMessageW(host.get(), WM_RENDERALLFORMATS, 0, 0);
+    EXPECT_FALSE(IsClipboardFormatAvailable(CF_BITMAP));
+    EXPECT_EQ(GetClipboardOwner(), other.get());
+}
