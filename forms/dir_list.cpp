@@ -4,41 +4,13 @@
 #include <cwctype>
 
 #include "forms/file_list.h"
+#include "forms/list_support.h"
 
 namespace forms {
 
 namespace {
 
 using UniqueHpen = UniqueHandle<GdiObjectTraits<HPEN>>;
-
-// Keeps the system from asking "insert a disk" while a drive without a medium is probed.
-class QuietErrorMode {
-public:
-    QuietErrorMode() { SetThreadErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX, &old_); }
-    ~QuietErrorMode() { SetThreadErrorMode(old_, nullptr); }
-    QuietErrorMode(const QuietErrorMode&) = delete;
-    QuietErrorMode& operator=(const QuietErrorMode&) = delete;
-
-private:
-    DWORD old_ = 0;
-};
-
-// Bulk fills skip the subclass chain, which under Wine costs a server round trip per message.
-class ClassProcSender {
-public:
-    explicit ClassProcSender(HWND window)
-        : window_(window), proc_(reinterpret_cast<WNDPROC>(GetClassLongPtrW(window, GCLP_WNDPROC)))
-    {
-    }
-    LRESULT operator()(UINT msg, WPARAM wParam, LPARAM lParam) const
-    {
-        return proc_ ? CallWindowProcW(proc_, window_, msg, wParam, lParam) : SendMessageW(window_, msg, wParam, lParam);
-    }
-
-private:
-    HWND window_;
-    WNDPROC proc_;
-};
 
 // The visible subfolders of a folder, sorted without regard to case; false when it cannot be read.
 bool ReadSubfolders(const std::wstring& folder, std::vector<std::wstring>& names)

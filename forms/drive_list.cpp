@@ -3,21 +3,11 @@
 #include <cwctype>
 #include <vector>
 
+#include "forms/list_support.h"
+
 namespace forms {
 
 namespace {
-
-// Keeps the system from asking "insert a disk" while a drive without a medium is probed.
-class QuietErrorMode {
-public:
-    QuietErrorMode() { SetThreadErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX, &old_); }
-    ~QuietErrorMode() { SetThreadErrorMode(old_, nullptr); }
-    QuietErrorMode(const QuietErrorMode&) = delete;
-    QuietErrorMode& operator=(const QuietErrorMode&) = delete;
-
-private:
-    DWORD old_ = 0;
-};
 
 // "c: [Label]" as the classic drive list shows a drive; only the letter when there is no label.
 std::wstring DriveText(const std::wstring& root)

@@ -5,21 +5,11 @@
 #include <algorithm>
 #include <cwctype>
 
+#include "forms/list_support.h"
+
 namespace forms {
 
 namespace {
-
-// Keeps the system from asking "insert a disk" while a drive without a medium is probed.
-class QuietErrorMode {
-public:
-    QuietErrorMode() { SetThreadErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX, &old_); }
-    ~QuietErrorMode() { SetThreadErrorMode(old_, nullptr); }
-    QuietErrorMode(const QuietErrorMode&) = delete;
-    QuietErrorMode& operator=(const QuietErrorMode&) = delete;
-
-private:
-    DWORD old_ = 0;
-};
 
 std::wstring Upper(std::wstring text)
 {
@@ -96,23 +86,6 @@ bool FindEntry(const std::wstring& path, WIN32_FIND_DATAW& data)
     UniqueFind find(FindFirstFileExW(path.c_str(), FindExInfoBasic, &data, FindExSearchNameMatch, nullptr, 0));
     return static_cast<bool>(find);
 }
-
-// Bulk fills skip the subclass chain, which under Wine costs a server round trip per message.
-class ClassProcSender {
-public:
-    explicit ClassProcSender(HWND window)
-        : window_(window), proc_(reinterpret_cast<WNDPROC>(GetClassLongPtrW(window, GCLP_WNDPROC)))
-    {
-    }
-    LRESULT operator()(UINT msg, WPARAM wParam, LPARAM lParam) const
-    {
-        return proc_ ? CallWindowProcW(proc_, window_, msg, wParam, lParam) : SendMessageW(window_, msg, wParam, lParam);
-    }
-
-private:
-    HWND window_;
-    WNDPROC proc_;
-};
 
 // Only ordinary, read-only and archive files are listed.
 constexpr DWORD kSkippedAttributes = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_DIRECTORY;
