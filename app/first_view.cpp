@@ -15,11 +15,15 @@ namespace AppModul {
 bool OpenFirstView(ui::Form1& form)
 {
     using namespace Commands;
+    // The first view reports nothing: a start file on a drive that is not ready just is not shown.
+    const ui::Form1::QuietScope quiet(form);
     if (!form.Create())
         return false;
     // Centred once more now that it is shown with its final frame.
     form.Show();
     CenterForm(form);
+    // The first control in tab order has the focus, so coming back to the window returns it there.
+    form.PicW.SetFocus();
 
     // Each assignment raises the lists' own change handling; the later explicit ones win.
     if (!StartFile.empty()) {

@@ -2,7 +2,11 @@
 
 #include "common/commands.h"
 
+#include <shlobj.h>
+
 #include <vector>
+
+#include "forms/handles.h"
 
 namespace Commands {
 
@@ -32,6 +36,31 @@ std::wstring ModuleFileName()
     return {};
 }
 
+// Whether a file can be made in the folder: a trial file that removes itself when closed.
+bool CanWriteInto(const std::wstring& folder)
+{
+    const DWORD attributes = GetFileAttributesW(folder.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY))
+        return false;
+    const std::wstring probe = folder + L"~quadrino-" + std::to_wstring(GetCurrentProcessId()) + L".tmp";
+    const forms::UniqueFile file(CreateFileW(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                             FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr));
+    return static_cast<bool>(file);
+}
+
+// The user's local application-data folder, ending in "\"; empty when the system cannot tell.
+std::wstring LocalAppDataFolder()
+{
+    PWSTR path = nullptr;
+    std::wstring folder;
+    if (SUCCEEDED(SHGetKnownFolderPath(FOLDERID_LocalAppData, 0, nullptr, &path)) && path)
+        folder = path;
+    CoTaskMemFree(path);
+    if (!folder.empty())
+        AddBackslash(folder);
+    return folder;
+}
+
 }  // namespace
 
 void InitEnvironment()
@@ -50,6 +79,16 @@ void InitProgramFiles()
     TilesFolder = AppPath + L"Tiles\\";
     if (!FolderExists(TilesFolder))
         MakeFolderPath(TilesFolder);
+    if (CanWriteInto(TilesFolder))
+        return;
+    // Installed where it may not write (the program files folder): the user's own folder holds the collection.
+    std::wstring fallback = LocalAppDataFolder();
+    if (fallback.empty())
+        return;
+    fallback += L"Brenwick Quadrino\\Tiles\\";
+    if (!FolderExists(fallback))
+        MakeFolderPath(fallback);
+    TilesFolder = fallback;
 }
 
 }  // namespace Commands

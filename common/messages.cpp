@@ -18,7 +18,7 @@ void ShowMessage(const std::wstring& text, std::int16_t kind, std::wstring& titl
     case 4: icon = MB_ICONQUESTION; break;
     default: return;
     }
-    forms::ShowMessageBox(GetActiveWindow(), text, title, MB_OK | icon);
+    forms::ShowMessageBox(forms::MessageOwner(), text, title, MB_OK | icon);
 }
 
 }  // namespace Commands

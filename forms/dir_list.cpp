@@ -1,5 +1,7 @@
 #include "forms/dir_list.h"
 
+#include <commctrl.h>
+
 #include <algorithm>
 #include <cwctype>
 
@@ -109,13 +111,83 @@ void DrawFolder(HDC dc, int left, int top, GlyphSize size, bool open)
 bool DirList::Create(HWND parent, const forms::Bounds& bounds)
 {
     if (!CreateControl(L"LISTBOX", L"",
-                       WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | LBS_OWNERDRAWFIXED | LBS_HASSTRINGS |
+                       WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | WS_HSCROLL | LBS_OWNERDRAWFIXED | LBS_HASSTRINGS |
                            LBS_NOTIFY | LBS_NOINTEGRALHEIGHT,
                        WS_EX_CLIENTEDGE, parent, bounds))
         return false;
     // WM_MEASUREITEM comes while the window is being made, before this wrapper is attached to it.
     UpdateItemHeight();
+    CreateTip();
     return true;
+}
+
+void DirList::CreateTip()
+{
+    tip_.reset(CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP,
+                               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr,
+                               GetModuleHandleW(nullptr), nullptr));
+    // Unowned: an owned tip would hold the main window back when it is made topmost (seen under Wine).
+    if (!tip_)
+        return;
+    // One tool over the whole list; its text is asked for when it shows, for the entry under the pointer.
+    TTTOOLINFOW tool{};
+    tool.cbSize = sizeof(tool);
+    tool.uFlags = TTF_IDISHWND;
+    tool.hwnd = Hwnd();
+    tool.uId = reinterpret_cast<UINT_PTR>(Hwnd());
+    tool.lpszText = LPSTR_TEXTCALLBACKW;
+    SendMessageW(tip_.get(), TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+}
+
+DirList::Extent DirList::EntryExtent(HDC dc, int index, int rowHeight) const
+{
+    const Entry& entry = entries_[static_cast<size_t>(index)];
+    const GlyphSize glyph = GlyphFor(rowHeight);
+    const int indent = glyph.width * 2 / 3 + 2;
+    const int textLeft = 2 + entry.level * indent + glyph.width + 3;
+    SIZE size{};
+    GetTextExtentPoint32W(dc, entry.label.c_str(), static_cast<int>(entry.label.size()), &size);
+    return {textLeft, textLeft + static_cast<int>(size.cx) + 6};
+}
+
+void DirList::FitWidth(int current)
+{
+    HWND list = Hwnd();
+    WindowDc dc(list);
+    if (!list || !dc.get() || entries_.empty())
+        return;
+    SelectGuard font(dc.get(), ListFont(list));
+    const int rowHeight = static_cast<int>(SendMessageW(list, LB_GETITEMHEIGHT, 0, 0));
+    int widest = 0;
+    for (int i = 0; i < ListCount(); ++i)
+        widest = std::max(widest, EntryExtent(dc.get(), i, rowHeight).right);
+    SendMessageW(list, LB_SETHORIZONTALEXTENT, static_cast<WPARAM>(widest), 0);
+
+    // Deep folders: the list scrolls sideways so the current folder's name is in view.
+    RECT client{};
+    GetClientRect(list, &client);
+    const Extent shown = EntryExtent(dc.get(), current, rowHeight);
+    int position = 0;
+    if (shown.right > client.right)
+        position = std::min(shown.left - 2, shown.right - static_cast<int>(client.right));
+    SendMessageW(list, WM_HSCROLL, MAKEWPARAM(SB_THUMBPOSITION, std::max(position, 0)), 0);
+}
+
+std::wstring DirList::TipText(int index) const
+{
+    HWND list = Hwnd();
+    WindowDc dc(list);
+    if (!list || !dc.get() || index < 0 || index >= ListCount())
+        return {};
+    SelectGuard font(dc.get(), ListFont(list));
+    const int rowHeight = static_cast<int>(SendMessageW(list, LB_GETITEMHEIGHT, 0, 0));
+    const Extent extent = EntryExtent(dc.get(), index, rowHeight);
+    RECT client{};
+    GetClientRect(list, &client);
+    const int scrolled = GetScrollPos(list, SB_HORZ);
+    // Only a name that the list's edges cut off needs a tip.
+    const bool cut = extent.left - scrolled < 0 || extent.right - scrolled > client.right;
+    return cut ? entries_[static_cast<size_t>(index)].label : std::wstring();
 }
 
 bool DirList::SetPath(const std::wstring& path)
@@ -214,6 +286,8 @@ void DirList::Fill(int current)
         send(LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry.label.c_str()));
     send(LB_SETCURSEL, static_cast<WPARAM>(current), 0);
     send(WM_SETREDRAW, TRUE, 0);
+    // After the batch: only now do the scroll bars, and so the room for names, match the entries.
+    FitWidth(current);
     InvalidateRect(list, nullptr, TRUE);
 }
 
@@ -302,6 +376,34 @@ bool DirList::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& res
             reinterpret_cast<const MSG*>(lParam)->wParam == VK_RETURN)
             result |= DLGC_WANTMESSAGE;
         return true;
+    case WM_DESTROY:
+        // The tip has no owner to take it along: it goes with the list.
+        tip_.reset();
+        return false;
+    case WM_MOUSEMOVE: {
+        if (tip_) {
+            MSG relayed{Hwnd(), msg, wParam, lParam, 0, {}};
+            SendMessageW(tip_.get(), TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&relayed));
+            const LRESULT hit = SendMessageW(Hwnd(), LB_ITEMFROMPOINT, 0, lParam);
+            const int item = HIWORD(hit) ? -1 : static_cast<int>(LOWORD(hit));
+            // Another entry under the pointer: the tip is asked for its text afresh.
+            if (item != tipItem_) {
+                tipItem_ = item;
+                SendMessageW(tip_.get(), TTM_POP, 0, 0);
+            }
+        }
+        return false;
+    }
+    case WM_NOTIFY: {
+        auto* header = reinterpret_cast<NMHDR*>(lParam);
+        if (!tip_ || !header || header->hwndFrom != tip_.get() || header->code != TTN_GETDISPINFOW)
+            return false;
+        auto* info = reinterpret_cast<NMTTDISPINFOW*>(lParam);
+        tipText_ = TipText(tipItem_);
+        info->lpszText = tipText_.data();
+        result = 0;
+        return true;
+    }
     case WM_KEYDOWN:
         if (wParam != VK_RETURN)
             return false;

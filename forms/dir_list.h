@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "forms/control.h"
+#include "forms/handles.h"
 
 namespace forms {
 
@@ -28,6 +29,8 @@ public:
     std::wstring Label(int index) const;  // what entry index shows ("c:\" for a root, else the name)
     int Level(int index) const;           // its indentation: 0 for the root
     int ListIndex() const;
+    // The whole name of an entry that the list's edges cut off (its tooltip); empty for one in full view.
+    std::wstring TipText(int index) const;
 
     std::function<void()> onChange;  // the current folder changed
 
@@ -44,12 +47,24 @@ private:
         int level = 0;       // indentation
         bool open = false;   // a level of the current path
     };
+    // Where an entry's name starts and ends, in list pixels before scrolling.
+    struct Extent {
+        int left;
+        int right;
+    };
     void OpenEntry(int index);
     void Fill(int current);
     void UpdateItemHeight();
+    void CreateTip();
+    Extent EntryExtent(HDC dc, int index, int rowHeight) const;
+    // Lets the list scroll sideways as far as its widest entry and brings the current one into view.
+    void FitWidth(int current);
 
     std::wstring path_;
     std::vector<Entry> entries_;
+    UniqueHwnd tip_;
+    int tipItem_ = -1;
+    std::wstring tipText_;  // the text handed to the tooltip must outlive the notification
 };
 
 }  // namespace forms

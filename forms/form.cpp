@@ -362,6 +362,16 @@ LRESULT Form::Dispatch(UINT msg, WPARAM wParam, LPARAM lParam)
             return 0;
         }
         lastFocus_ = nullptr;
+        if (!HIWORD(wParam)) {
+            // A window with controls gives the focus to one: the first in tab order that can take it.
+            const HWND focus = GetFocus();
+            if (focus && IsChild(hwnd, focus))
+                return 0;
+            if (const HWND first = GetNextDlgTabItem(hwnd, nullptr, FALSE); first && IsChild(hwnd, first)) {
+                ::SetFocus(first);
+                return 0;
+            }
+        }
         break;
     case WM_CLOSE:
         if (onClose)

@@ -18,7 +18,26 @@ Prompter*& CurrentPrompter()
     return current;
 }
 
+BOOL CALLBACK TakeFirstVisible(HWND hwnd, LPARAM found)
+{
+    if (!IsWindowVisible(hwnd) || GetWindow(hwnd, GW_OWNER))
+        return TRUE;
+    *reinterpret_cast<HWND*>(found) = hwnd;
+    return FALSE;
+}
+
 }  // namespace
+
+HWND MessageOwner()
+{
+    const HWND active = GetActiveWindow();
+    if (active && IsWindowVisible(active))
+        return active;
+    // The system lists a thread's top-level windows from the top of the z-order down.
+    HWND found = nullptr;
+    EnumThreadWindows(GetCurrentThreadId(), &TakeFirstVisible, reinterpret_cast<LPARAM>(&found));
+    return found;
+}
 
 Prompter& SystemPrompter()
 {

@@ -20,6 +20,10 @@ Prompter& SystemPrompter();
 // Replaces the prompter for the rest of the run (tests); nullptr restores the system one.
 void SetPrompter(Prompter* prompter);
 
+// The window a message box belongs to: the active window of this thread when it is shown, else this
+// thread's visible top-level window nearest the top, so the box never opens behind the program.
+HWND MessageOwner();
+
 // Shows a message box through the current prompter.
 int ShowMessageBox(HWND owner, const std::wstring& text, const std::wstring& title, UINT flags);
 

@@ -49,7 +49,7 @@ bool PictureBox::Create(HWND parent, const forms::Bounds& bounds)
         return false;
     ReleaseImage();
     hasPicture_ = false;
-    if (!CreateControl(kPictureBoxClass, L"", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS,
+    if (!CreateControl(kPictureBoxClass, L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_CLIPCHILDREN | WS_CLIPSIBLINGS,
                        WS_EX_CLIENTEDGE, parent, bounds))
         return false;
     SizeImageToClient();
@@ -243,6 +243,12 @@ bool PictureBox::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& 
                 if (brush)
                     FillRect(dc, &area, brush.get());
             }
+            // The focus shows on the screen only, never in the persistent image.
+            if (GetFocus() == Hwnd() && !(SendMessageW(Hwnd(), WM_QUERYUISTATE, 0, 0) & UISF_HIDEFOCUS)) {
+                RECT client{};
+                GetClientRect(Hwnd(), &client);
+                DrawFocusRect(dc, &client);
+            }
         }
         EndPaint(Hwnd(), &paint);
         result = 0;
@@ -251,7 +257,14 @@ bool PictureBox::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& 
     case WM_SIZE:
         SizeImageToClient();
         return false;
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS:
+    case WM_UPDATEUISTATE:
+        InvalidateRect(Hwnd(), nullptr, FALSE);
+        return false;
     case WM_LBUTTONDOWN:
+        if (GetFocus() != Hwnd())
+            ::SetFocus(Hwnd());
         pressed_ = true;
         SetCapture(Hwnd());
         return false;

@@ -63,3 +63,26 @@ TEST_F(EnvironmentTest, InitProgramFilesCreatesTheCollectionFolder)
     EXPECT_EQ(testsupport::ReadFileBytes(tiles + L"Wand.bmp"), "BM");
     testsupport::RemoveTree(tiles);
 }
+
+TEST_F(EnvironmentTest, ACollectionFolderThatCannotBeMadeBesideTheProgramGoesToTheUsersFolder)
+{
+    Commands::InitEnvironment();
+    const std::wstring besideProgram = Commands::AppPath + L"Tiles";
+    testsupport::RemoveTree(besideProgram + L"\\");
+    DeleteFileW(besideProgram.c_str());
+    // A plain file of that name: no folder can be made there.
+    ASSERT_TRUE(testsupport::WriteFileBytes(besideProgram, "kein Ordner"));
+
+    Commands::InitProgramFiles();
+    const std::wstring tiles = Commands::TilesFolder;
+    DeleteFileW(besideProgram.c_str());
+
+    wchar_t local[MAX_PATH] = {};
+    ASSERT_TRUE(GetEnvironmentVariableW(L"LOCALAPPDATA", local, MAX_PATH) > 0);
+    const std::wstring expected = std::wstring(local) + L"\\Brenwick Quadrino\\Tiles\\";
+    EXPECT_EQ(lstrcmpiW(tiles.c_str(), expected.c_str()), 0) << tiles;
+    EXPECT_TRUE(IsFolder(tiles));
+    // It can really be written, so a copy into it is not lost.
+    EXPECT_TRUE(testsupport::WriteFileBytes(tiles + L"probe.bmp", "BM"));
+    DeleteFileW((tiles + L"probe.bmp").c_str());
+}

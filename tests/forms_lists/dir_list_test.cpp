@@ -240,3 +240,32 @@ TEST_F(DirListTest, RowsFollowTheFontHeight)
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(DirListTest, DeepFoldersScrollSidewaysToTheCurrentNameAndTipTheCutOnes)
+{
+    std::wstring deep = folder / L"Base";
+    for (int level = 0; level < 14; ++level) {
+        deep += L"\\Ebene" + std::to_wstring(level);
+        ASSERT_TRUE(MakeFolder(deep));
+    }
+    ASSERT_TRUE(list.SetPath(deep));
+    const int current = list.ListIndex();
+    ASSERT_EQ(list.Label(current), L"Ebene13");
+
+    RECT client{};
+    GetClientRect(list.Hwnd(), &client);
+    EXPECT_GT(SendMessageW(list.Hwnd(), LB_GETHORIZONTALEXTENT, 0, 0), client.right);
+    EXPECT_GT(GetScrollPos(list.Hwnd(), SB_HORZ), 0);
+    // The current name is in full view; the root, scrolled away at the left, is told by its tip.
+    EXPECT_EQ(list.TipText(current), L"");
+    EXPECT_EQ(list.TipText(0), list.Label(0));
+
+    // Back to a shallow folder, nothing is scrolled away.
+    ASSERT_TRUE(list.SetPath(folder / L"Base"));
+    EXPECT_EQ(GetScrollPos(list.Hwnd(), SB_HORZ), 0);
+    EXPECT_EQ(list.TipText(0), L"");
+}
+
+}  // namespace

@@ -103,7 +103,7 @@ TEST_F(CopyCommandTest, StillTakenNameIsRefusedWithTheWholeNameSelected)
     EXPECT_TRUE(form_->Enabled());
 }
 
-TEST_F(CopyCommandTest, EmptyNameCopiesUnderTheBareExtension)
+TEST_F(CopyCommandTest, EmptyNameIsRefusedAndTheDialogStays)
 {
     const std::wstring source = AddSource(L"Wand.bmp", 0x11);
     AddTile(L"Wand.bmp", 0x22);
@@ -114,8 +114,8 @@ TEST_F(CopyCommandTest, EmptyNameCopiesUnderTheBareExtension)
 
     TypeChars(dialog.Text1.Hwnd(), L"\b\b\b\b\r");
 
-    EXPECT_FALSE(dialog.IsLoaded());
-    EXPECT_EQ(ReadFileBytes(tiles_ / L".bmp"), ReadFileBytes(source));
+    EXPECT_TRUE(dialog.IsLoaded());
+    EXPECT_FALSE(Exists(tiles_ / L".bmp"));
 }
 
 TEST_F(CopyCommandTest, CancelCopiesNothingAndReloadsThePreview)

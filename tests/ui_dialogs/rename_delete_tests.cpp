@@ -129,7 +129,7 @@ TEST_F(RenameCommandTest, CancelRenamesNothingAndReloadsThePreview)
     EXPECT_EQ(Commands::CurrentFile, L"Wand.bmp");
 }
 
-TEST_F(RenameCommandTest, FailingRenameClosesAndSelectsNothingNew)
+TEST_F(RenameCommandTest, FailingRenameClosesAndKeepsTheFileSelected)
 {
     const std::wstring source = AddSource(L"Wand.bmp", 0x11);
     SelectSource(L"Wand.bmp");
@@ -146,7 +146,8 @@ TEST_F(RenameCommandTest, FailingRenameClosesAndSelectsNothingNew)
     EXPECT_TRUE(form_->Enabled());
     EXPECT_TRUE(Exists(source));
     EXPECT_FALSE(Exists(sources_ / L"Neu.bmp"));
-    EXPECT_EQ(form_->File1.FileName(), L"");
+    EXPECT_EQ(form_->File1.FileName(), L"Wand.bmp");
+    EXPECT_TRUE(form_->PicM.HasPicture());
     EXPECT_TRUE(Prompter().shown.empty());
 }
 

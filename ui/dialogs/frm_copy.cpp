@@ -3,7 +3,6 @@
 #include "ui/dialogs/frm_copy.h"
 
 #include "common/commands.h"
-#include "ui/main/form1.h"
 
 namespace ui {
 
@@ -43,7 +42,7 @@ void frmCopy::Start(const std::wstring& isFullPath, const std::wstring& isTo, bo
 void frmCopy::Command2_Click()
 {
     const std::wstring newName = ChosenName();
-    if (Commands::FileExists(TargetFolder + newName)) {
+    if (!HasBaseName() || Commands::FileExists(TargetFolder + newName)) {
         SelectWholeName();
         return;
     }
@@ -56,20 +55,6 @@ void frmCopy::Command2_Click()
         CopyFileW(source.c_str(), target.c_str(), TRUE);
     Accepted = true;
     CloseDialog();
-}
-
-void frmCopy::CloseDialog()
-{
-    Form1* main = LeaveDialog();
-    if (!main)
-        return;
-    if (Accepted && MoveMode) {
-        main->File1.Refresh();
-        main->PicW.Refresh();
-        main->PicM.ClearPicture();
-    } else {
-        main->File1_Click();
-    }
 }
 
 frmCopy& CopyDialog()

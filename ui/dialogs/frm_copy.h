@@ -19,9 +19,6 @@ public:
     void Start(const std::wstring& isFullPath, const std::wstring& isTo, bool isMove);
 
     void Command2_Click() override;
-
-protected:
-    void CloseDialog() override;
 };
 
 // The one copy and move dialog of the program, created on first use.

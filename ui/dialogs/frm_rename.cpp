@@ -3,7 +3,6 @@
 #include "ui/dialogs/frm_rename.h"
 
 #include "common/commands.h"
-#include "ui/main/form1.h"
 
 namespace ui {
 
@@ -38,6 +37,10 @@ void frmRename::Start(const std::wstring& isFullPath)
 void frmRename::Command2_Click()
 {
     NewName = ChosenName();
+    if (!HasBaseName()) {
+        SelectNameText();
+        return;
+    }
     if (Commands::FileExists(SourceFolder + NewName)) {
         // The message box is the only window taking input while it is up.
         Hide();
@@ -51,20 +54,11 @@ void frmRename::Command2_Click()
     }
     const std::wstring source = SourceFolder + SourceFile;
     const std::wstring target = SourceFolder + NewName;
-    MoveFileExW(source.c_str(), target.c_str(), 0);
+    // A name the system refuses leaves the file as it was: the old name is the one to select again.
+    if (!MoveFileExW(source.c_str(), target.c_str(), 0))
+        NewName = SourceFile;
     Accepted = true;
     CloseDialog();
-}
-
-void frmRename::CloseDialog()
-{
-    Form1* main = LeaveDialog();
-    if (!main)
-        return;
-    if (Accepted)
-        Commands::SelectListEntry(main->File1, NewName);
-    else
-        main->File1_Click();
 }
 
 frmRename& RenameDialog()

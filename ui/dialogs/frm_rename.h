@@ -19,9 +19,6 @@ public:
 
     void Command2_Click() override;
 
-protected:
-    void CloseDialog() override;
-
 private:
     void SelectNameText() { SelectWholeName(); }
 };

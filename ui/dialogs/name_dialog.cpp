@@ -7,7 +7,6 @@
 #include "common/commands.h"
 #include "forms/events.h"
 #include "forms/fonts.h"
-#include "ui/main/form1.h"
 
 namespace ui {
 
@@ -172,16 +171,17 @@ void NameDialog::SelectWholeName()
     Text1.SetFocus();
 }
 
-Form1* NameDialog::LeaveDialog()
+void NameDialog::LeaveDialog()
 {
-    Form1* main = MainForm();
-    // Enabled before the dialog goes, so the activation falls back onto the main window.
-    if (main)
-        main->SetEnabled(true);
+    // Enabled before the dialog goes, so the activation falls back onto the owner.
+    if (Owner && IsWindow(Owner))
+        EnableWindow(Owner, TRUE);
     UnloadDialog();
     forms::DoEvents();
-    // Pending events may have closed the main window.
-    return MainForm();
+    // A copy: the handler may replace itself or end its owner.
+    const auto closed = onClosed;
+    if (closed)
+        closed(Accepted);
 }
 
 std::wstring FilterNameText(const std::wstring& text)

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "forms/controls.h"
@@ -12,8 +13,6 @@
 #include "forms/handles.h"
 
 namespace ui {
-
-class Form1;
 
 // Where the controls of a name dialog stand, in twips of its client area.
 struct NameDialogLayout {
@@ -42,6 +41,12 @@ public:
     std::wstring SourceFile;    // its name with extension
     bool Accepted = false;      // whether "Übernehmen" carried the command out
 
+    // The window the caller disables while the dialog is up; the dialog enables it again when it closes.
+    HWND Owner = nullptr;
+    // Raised last by every close, once the owner is enabled, the dialog unloaded and pending events
+    // handled: the owner brings itself up to date.
+    std::function<void(bool accepted)> onClosed;
+
     // Event handlers, public so that tests can raise them as the user would.
     void Form_Load();
     void Text1_KeyPress(std::int16_t& keyCode);
@@ -52,9 +57,8 @@ protected:
     explicit NameDialog(const NameDialogLayout& layout);
     ~NameDialog() override;
 
-    // Ends every use of the dialog: main window enabled, window unloaded, pending events handled,
-    // then the main window brought up to date as the dialog needs.
-    virtual void CloseDialog() = 0;
+    // Ends every use of the dialog: owner enabled, window unloaded, pending events handled, onClosed.
+    void CloseDialog() { LeaveDialog(); }
 
     // Loads the window afresh with its design caption, controls and fonts, then runs Form_Load.
     bool LoadDialog();
@@ -65,8 +69,10 @@ protected:
     std::wstring ChosenName() const;
     // Selects the whole name for retyping and gives Text1 the focus.
     void SelectWholeName();
-    // Enables the main window, unloads the dialog and handles pending events; returns the main window.
-    Form1* LeaveDialog();
+    // Ends the dialog: enables the owner, unloads the window, handles pending events, raises onClosed.
+    void LeaveDialog();
+    // A name without a base ("" followed by the extension) is no name: the dialog stays for retyping.
+    bool HasBaseName() const { return !Text1.Text().empty(); }
 
 private:
     // Places the controls and sets their fonts for the window's present DPI.

@@ -2,7 +2,10 @@
 
 #include "ui/main/form1.h"
 
+#include <algorithm>
+
 #include "common/commands.h"
+#include "ui/main/layout.h"
 #include "ui/main/start_picture.h"
 
 namespace ui {
@@ -60,6 +63,7 @@ Form1::~Form1()
 {
     // No drop or tick may reach a form that is going away.
     Timer1.Stop();
+    UnwireDialogs();
     dir1Drop_.Revoke();
     file1Drop_.Revoke();
     picWDrop_.Revoke();
@@ -117,8 +121,10 @@ bool Form1::Create()
     dir1Drop_.Register(Dir1.Hwnd(), [this](IDataObject* data) { Dir1_OLEDragDrop(data); });
     file1Drop_.Register(File1.Hwnd(), [this](IDataObject* data) { File1_OLEDragDrop(data); });
     picWDrop_.Register(PicW.Hwnd(), [this](IDataObject* data) { PicW_OLEDragDrop(data); });
+    WireDialogs();
 
-    // The lists open on the process's current drive and folder.
+    // The lists open on the process's current drive and folder, without a word when it cannot be read.
+    const QuietScope quiet(*this);
     wchar_t current[MAX_PATH] = {};
     if (const DWORD length = GetCurrentDirectoryW(MAX_PATH, current); length > 0 && length < MAX_PATH) {
         const std::wstring folder(current, length);
@@ -171,6 +177,19 @@ void Form1::ApplyDesignLayout()
     Frame1.SetFont(defaultFont.get());
     listFont_ = std::move(listFont);
     defaultFont_ = std::move(defaultFont);
+}
+
+bool Form1::HandleMessage(UINT msg, WPARAM /*wParam*/, LPARAM lParam, LRESULT& result)
+{
+    if (msg != WM_GETMINMAXINFO || !lParam)
+        return false;
+    // The system, and the window manager through its size hints, never make the window smaller than the layout allows.
+    auto* limits = reinterpret_cast<MINMAXINFO*>(lParam);
+    const float tpp = static_cast<float>(TwipsPerPixel());
+    limits->ptMinTrackSize.x = std::max<LONG>(limits->ptMinTrackSize.x, RaisedOuterWidthPixels(0, tpp));
+    limits->ptMinTrackSize.y = std::max<LONG>(limits->ptMinTrackSize.y, RaisedOuterHeightPixels(0, tpp));
+    result = 0;
+    return true;
 }
 
 void Form1::Form_Load()

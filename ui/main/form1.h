@@ -46,6 +46,18 @@ public:
     // Counts timer ticks since the last resize; the preview is redrawn at 10.
     std::int16_t ResizeTicks = 0;
 
+    // While one lives, a drive or folder that cannot be shown is not reported (start-up, drops).
+    class QuietScope {
+    public:
+        explicit QuietScope(Form1& form) : form_(form) { ++form_.quiet_; }
+        ~QuietScope() { --form_.quiet_; }
+        QuietScope(const QuietScope&) = delete;
+        QuietScope& operator=(const QuietScope&) = delete;
+
+    private:
+        Form1& form_;
+    };
+
     // Event handlers, public so that tests can raise them as the user would.
     void Form_Load();
     void Form_Resize();
@@ -65,8 +77,21 @@ public:
     void mnuMove_Click();
     void mnuRen_Click();
     void mnuDel_Click();
+    void CopyDialog_Closed(bool accepted);
+    void RenameDialog_Closed(bool accepted);
+
+protected:
+    bool HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 
 private:
+    // The copy/move and rename dialogs report their end to this window.
+    void WireDialogs();
+    void UnwireDialogs();
+    void DisableWhileDialogIsUp(const forms::Form& dialog);
+    // The delayed redraw: tiles what PicM shows, reloading it first when a file is selected.
+    void RedrawPreview();
+    // A drive or folder that cannot be shown is reported, except while quiet (start-up, drops).
+    void Warn(const std::wstring& text, std::int16_t kind) const;
     // Places every control at its design position and font for the window's DPI.
     void ApplyDesignLayout();
     // Puts the preview's persistent image on the clipboard (clear, pending events, set).
@@ -84,6 +109,8 @@ private:
     forms::UniqueHfont defaultFont_;
     std::wstring lastGoodFolder_;  // where the lists go back to when a drive or folder cannot be read
     bool restoringDrive_ = false;  // Drive1 is being put back: its change must not move Dir1
+    bool folderRefused_ = false;   // the last folder change could not list its files and was undone
+    int quiet_ = 0;                // start-up and drops report nothing: nesting count
 };
 
 // The main window of the running program (nullptr before the first view and after it closed).

@@ -18,13 +18,15 @@ std::wstring UpperCase(std::wstring text)
     return text;
 }
 
-void Warn(const std::wstring& text, std::int16_t kind)
+}  // namespace
+
+void Form1::Warn(const std::wstring& text, std::int16_t kind) const
 {
+    if (quiet_ > 0)
+        return;
     std::wstring title;  // ShowMessage puts the program's title in
     Commands::ShowMessage(text, kind, title);
 }
-
-}  // namespace
 
 void Form1::Drive1_Change()
 {
@@ -51,6 +53,7 @@ void Form1::Dir1_Change()
         lastGoodFolder_ = folder;
         return;
     }
+    folderRefused_ = true;
 
     Warn(L"Der Ordner " + folder + L" ist nicht mehr vorhanden.", 3);
     // Back to the last folder that could be read; its own change puts File1 there again.
@@ -75,7 +78,10 @@ bool Form1::MoveListsToDroppedFolder()
     // Without a dropped path the lists stay where they are.
     if (List1.ListCount() == 0)
         return false;
-    return Dir1.SetPath(Commands::GetParentPath(List1.List(0)));
+    // A drop reports nothing; a folder whose files cannot be listed counts as not shown.
+    const QuietScope quiet(*this);
+    folderRefused_ = false;
+    return Dir1.SetPath(Commands::GetParentPath(List1.List(0))) && !folderRefused_;
 }
 
 void Form1::SelectDroppedFile()
@@ -107,6 +113,9 @@ void Form1::File1_OLEDragDrop(IDataObject* data)
 
 void Form1::File1_DblClick()
 {
+    // With no file selected there is nothing to rename, as with the right click.
+    if (File1.FileName().empty())
+        return;
     mnuRen_Click();
 }
 

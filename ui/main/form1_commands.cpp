@@ -25,7 +25,7 @@ void Form1::mnuCopy_Click()
         return;
     }
     CopyDialog().Start(source, Commands::TilesFolder, false);
-    SetEnabled(false);
+    DisableWhileDialogIsUp(CopyDialog());
 }
 
 void Form1::mnuMove_Click()
@@ -34,7 +34,7 @@ void Form1::mnuMove_Click()
     const std::wstring target = Commands::TilesFolder + Commands::CurrentFile;
     if (Commands::FileExists(target)) {
         CopyDialog().Start(source, Commands::TilesFolder, true);
-        SetEnabled(false);
+        DisableWhileDialogIsUp(CopyDialog());
         return;
     }
     const int answer = forms::ShowMessageBox(Hwnd(), Commands::CurrentFile + L" wirklich umbewegen ?",
@@ -51,7 +51,54 @@ void Form1::mnuMove_Click()
 void Form1::mnuRen_Click()
 {
     RenameDialog().Start(Commands::CurrentFolder + Commands::CurrentFile);
-    SetEnabled(false);
+    DisableWhileDialogIsUp(RenameDialog());
+}
+
+void Form1::DisableWhileDialogIsUp(const forms::Form& dialog)
+{
+    // A dialog that could not be made must not leave the main window disabled.
+    if (dialog.IsLoaded())
+        SetEnabled(false);
+}
+
+void Form1::WireDialogs()
+{
+    CopyDialog().Owner = Hwnd();
+    CopyDialog().onClosed = [this](bool accepted) { CopyDialog_Closed(accepted); };
+    RenameDialog().Owner = Hwnd();
+    RenameDialog().onClosed = [this](bool accepted) { RenameDialog_Closed(accepted); };
+}
+
+void Form1::UnwireDialogs()
+{
+    CopyDialog().Owner = nullptr;
+    CopyDialog().onClosed = nullptr;
+    RenameDialog().Owner = nullptr;
+    RenameDialog().onClosed = nullptr;
+}
+
+void Form1::CopyDialog_Closed(bool accepted)
+{
+    // Pending events may have closed the main window.
+    if (!IsLoaded())
+        return;
+    if (accepted && CopyDialog().MoveMode) {
+        File1.Refresh();
+        PicW.Refresh();
+        PicM.ClearPicture();
+    } else {
+        File1_Click();
+    }
+}
+
+void Form1::RenameDialog_Closed(bool accepted)
+{
+    if (!IsLoaded())
+        return;
+    if (accepted)
+        Commands::SelectListEntry(File1, RenameDialog().NewName);
+    else
+        File1_Click();
 }
 
 void Form1::mnuDel_Click()

@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "common/commands.h"
 #include "forms/clipboard.h"
 #include "forms/events.h"
 #include "ui/main/form1.h"
@@ -116,10 +117,21 @@ void Form1::Timer1_Timer()
 {
     ResizeTicks = static_cast<std::int16_t>(ResizeTicks + 1);
     if (ResizeTicks == 10)
-        File1_Click();
+        RedrawPreview();
     // A tick inside File1_Click may have counted on meanwhile; the counter rests at 12.
     if (ResizeTicks > 12)
         ResizeTicks = 12;
+}
+
+void Form1::RedrawPreview()
+{
+    if (!File1.FileName().empty()) {
+        File1_Click();
+        return;
+    }
+    // No file chosen (the start picture, or after a move or delete): what PicM shows is tiled all the same.
+    Commands::TilePicture(PicW, PicM);
+    CopyPreviewToClipboard();
 }
 
 }  // namespace ui

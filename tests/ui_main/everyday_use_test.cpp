@@ -1,0 +1,160 @@
+// What a user meets in ordinary use: focus and activation, message owners, the minimum size,
+// the delayed redraw without a file, dialogs that cannot open, names the dialogs must refuse.
+
+#include <gtest/gtest.h>
+
+#include "common/commands.h"
+#include "forms/events.h"
+#include "main_window_fixture.h"
+#include "ui/dialogs/frm_copy.h"
+#include "ui/dialogs/frm_rename.h"
+
+namespace {
+
+using mainwindowtest::MainWindowTest;
+
+// Refuses every new window of this thread while it lives, as a system out of window memory would.
+class RefuseNewWindows {
+public:
+    RefuseNewWindows() : hook_(SetWindowsHookExW(WH_CBT, &Refuse, nullptr, GetCurrentThreadId())) {}
+    ~RefuseNewWindows()
+    {
+        if (hook_)
+            UnhookWindowsHookEx(hook_);
+    }
+    RefuseNewWindows(const RefuseNewWindows&) = delete;
+    RefuseNewWindows& operator=(const RefuseNewWindows&) = delete;
+    bool Active() const { return hook_ != nullptr; }
+
+private:
+    static LRESULT CALLBACK Refuse(int code, WPARAM wParam, LPARAM lParam)
+    {
+        return code == HCBT_CREATEWND ? 1 : CallNextHookEx(nullptr, code, wParam, lParam);
+    }
+    HHOOK hook_;
+};
+
+class EverydayUseTest : public MainWindowTest {
+protected:
+    void SelectImage(const std::wstring& name)
+    {
+        const int index = IndexInFile1(name);
+        ASSERT_GE(index, 0);
+        form_->File1.SetSelected(index);
+    }
+
+    void CloseDialogs()
+    {
+        if (ui::CopyDialog().IsLoaded())
+            ui::CopyDialog().Command1_Click();
+        if (ui::RenameDialog().IsLoaded())
+            ui::RenameDialog().Command1_Click();
+    }
+
+    void TearDown() override
+    {
+        CloseDialogs();
+        MainWindowTest::TearDown();
+    }
+};
+
+TEST_F(EverydayUseTest, ComingBackToTheWindowLeavesAnotherProgramsClipboardAlone)
+{
+    AddImage(images_, L"a.bmp", 9, 7, 2);
+    ShowFolder(images_.Path());
+    SelectImage(L"a.bmp");
+    // No control was given the focus: the activation hands it to the first one in tab order.
+    SetActiveWindow(nullptr);
+    SetActiveWindow(form_->Hwnd());
+    EXPECT_TRUE(form_->PicW.HasFocus());
+
+    ASSERT_TRUE(mainwindowtest::PutClipboardText(L"fremd"));
+    forms::Form other;
+    ASSERT_TRUE(other.Load({L"Anderes", WS_OVERLAPPEDWINDOW, 0, 3000, 2000, nullptr}));
+    other.Show();
+    SetActiveWindow(other.Hwnd());
+    SetActiveWindow(form_->Hwnd());
+    forms::DoEvents();
+
+    EXPECT_TRUE(form_->PicW.HasFocus());
+    EXPECT_FALSE(mainwindowtest::ClipboardHasBitmap());
+}
+
+TEST_F(EverydayUseTest, TheRenameDialogsNameTakenBoxBelongsToTheMainWindowWhileTheDialogIsHidden)
+{
+    AddImage(images_, L"a.bmp", 4, 4, 1);
+    AddImage(images_, L"b.bmp", 4, 4, 3);
+    ShowFolder(images_.Path());
+    SelectImage(L"a.bmp");
+    form_->Check1.SetValue(1);
+    form_->mnuRen_Click();
+    ASSERT_TRUE(ui::RenameDialog().IsLoaded());
+    ui::RenameDialog().Text1.SetText(L"b");
+    ui::RenameDialog().Command2_Click();
+
+    ASSERT_EQ(testsupport::Prompter().shown.size(), 1u);
+    EXPECT_EQ(testsupport::Prompter().shown[0].owner, form_->Hwnd());
+}
+
+TEST_F(EverydayUseTest, ADialogThatCannotOpenLeavesTheMainWindowUsable)
+{
+    AddImage(images_, L"a.bmp", 4, 4, 1);
+    ShowFolder(images_.Path());
+    SelectImage(L"a.bmp");
+    {
+        const RefuseNewWindows refuse;
+        ASSERT_TRUE(refuse.Active());
+        form_->mnuRen_Click();
+    }
+    EXPECT_FALSE(ui::RenameDialog().IsLoaded());
+    EXPECT_TRUE(form_->Enabled());
+}
+
+TEST_F(EverydayUseTest, TheRenameDialogRefusesANameWithoutBase)
+{
+    AddImage(images_, L"a.bmp", 4, 4, 1);
+    ShowFolder(images_.Path());
+    SelectImage(L"a.bmp");
+    form_->mnuRen_Click();
+    ASSERT_TRUE(ui::RenameDialog().IsLoaded());
+    ui::RenameDialog().Text1.SetText(L"");
+    ui::RenameDialog().Command2_Click();
+    EXPECT_TRUE(ui::RenameDialog().IsLoaded());
+    EXPECT_NE(GetFileAttributesW((images_ / L"a.bmp").c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
+TEST_F(EverydayUseTest, DoubleClickWithoutSelectionOpensNothing)
+{
+    ShowFolder(images_.Path());
+    form_->File1_DblClick();
+    EXPECT_FALSE(ui::RenameDialog().IsLoaded());
+    EXPECT_TRUE(form_->Enabled());
+}
+
+TEST_F(EverydayUseTest, TheDelayedRedrawTilesTheStartPictureWithoutASelection)
+{
+    const int tileWidth = form_->PicM.ScaleWidth();
+    const int tileHeight = form_->PicM.ScaleHeight();
+    ASSERT_GT(tileWidth, 0);
+    form_->SetOuterSize(form_->Width() + 300, form_->Height() + 200);
+    for (int tick = 0; tick < 12; ++tick)
+        form_->Timer1_Timer();
+
+    const auto preview = mainwindowtest::ReadDc(form_->PicW.Hdc(), form_->PicW.ScaleWidth(), form_->PicW.ScaleHeight());
+    const auto tile = mainwindowtest::ReadDc(form_->PicM.Hdc(), tileWidth, tileHeight);
+    // The far corner, uncovered by the growth, holds the tile's matching pixel.
+    const int x = preview.width - 1;
+    const int y = preview.height - 1;
+    EXPECT_EQ(preview.At(x, y), tile.At(x % tileWidth, y % tileHeight));
+    EXPECT_EQ(mainwindowtest::ReadClipboardBitmap().rgb, preview.rgb);
+}
+
+TEST_F(EverydayUseTest, TheWindowIsNeverSizedBelowTheLayoutsMinimum)
+{
+    MINMAXINFO limits{};
+    SendMessageW(form_->Hwnd(), WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&limits));
+    EXPECT_EQ(limits.ptMinTrackSize.x, MulDiv(635, form_->Dpi(), 96));
+    EXPECT_EQ(limits.ptMinTrackSize.y, MulDiv(453, form_->Dpi(), 96));
+}
+
+}  // namespace
