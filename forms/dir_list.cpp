@@ -347,7 +347,8 @@ bool DirList::OnDrawItem(DRAWITEMSTRUCT* item)
     GetTextExtentPoint32W(dc, entry.label.c_str(), static_cast<int>(entry.label.size()), &extent);
     RECT text = row;
     text.left = glyphLeft + glyph.width + 3;
-    text.right = std::min(static_cast<int>(row.right), static_cast<int>(text.left + extent.cx + 4));
+    // The whole name: the list scrolls sideways to it, and the drawing is clipped at the list's edge.
+    text.right = text.left + extent.cx + 4;
     // Only the name is highlighted, as in the classic folder list.
     FillRect(dc, &text, GetSysColorBrush(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW));
     SetBkMode(dc, TRANSPARENT);
@@ -355,7 +356,7 @@ bool DirList::OnDrawItem(DRAWITEMSTRUCT* item)
     RECT label = text;
     label.left += 2;
     DrawTextW(dc, entry.label.c_str(), static_cast<int>(entry.label.size()), &label,
-              DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);
+              DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
     if (item->itemState & ODS_FOCUS)
         DrawFocusRect(dc, &text);
     return true;

@@ -11,11 +11,29 @@ namespace forms {
 
 namespace {
 
+BOOL CALLBACK ShowFocusMarks(HWND child, LPARAM)
+{
+    SendMessageW(child, WM_UPDATEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS), 0);
+    return TRUE;
+}
+
+// Once the keyboard moves the focus, the focus marks show, as the system does for dialogs.
+void ShowFocusMarksOnKeyboardUse(HWND root, const MSG& msg)
+{
+    if (msg.message != WM_KEYDOWN && msg.message != WM_SYSKEYDOWN)
+        return;
+    const bool navigates = msg.wParam == VK_TAB || msg.wParam == VK_MENU || (msg.wParam >= VK_LEFT && msg.wParam <= VK_DOWN);
+    if (navigates)
+        EnumChildWindows(root, &ShowFocusMarks, 0);
+}
+
 void DispatchOne(MSG& msg)
 {
     // Keys for a form go through the dialog manager first, so Tab and Shift+Tab move the focus.
     if (msg.hwnd && msg.message >= WM_KEYFIRST && msg.message <= WM_KEYLAST) {
         const HWND root = GetAncestor(msg.hwnd, GA_ROOT);
+        if (IsFormWindow(root))
+            ShowFocusMarksOnKeyboardUse(root, msg);
         if (IsFormWindow(root) && IsDialogMessageW(root, &msg))
             return;
     }

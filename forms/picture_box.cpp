@@ -244,7 +244,7 @@ bool PictureBox::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& 
                     FillRect(dc, &area, brush.get());
             }
             // The focus shows on the screen only, never in the persistent image.
-            if (GetFocus() == Hwnd() && !(SendMessageW(Hwnd(), WM_QUERYUISTATE, 0, 0) & UISF_HIDEFOCUS)) {
+            if (GetFocus() == Hwnd() && !hideFocus_) {
                 RECT client{};
                 GetClientRect(Hwnd(), &client);
                 DrawFocusRect(dc, &client);
@@ -259,8 +259,16 @@ bool PictureBox::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& 
         return false;
     case WM_SETFOCUS:
     case WM_KILLFOCUS:
-    case WM_UPDATEUISTATE:
         InvalidateRect(Hwnd(), nullptr, FALSE);
+        return false;
+    case WM_UPDATEUISTATE:
+        if (HIWORD(wParam) & UISF_HIDEFOCUS) {
+            const bool hide = LOWORD(wParam) == UIS_SET;
+            if (hide != hideFocus_) {
+                hideFocus_ = hide;
+                InvalidateRect(Hwnd(), nullptr, FALSE);
+            }
+        }
         return false;
     case WM_LBUTTONDOWN:
         if (GetFocus() != Hwnd())

@@ -67,6 +67,7 @@ private:
     bool autoSize_ = false;
     bool hasPicture_ = false;
     bool pressed_ = false;  // the left button went down on this box
+    bool hideFocus_ = true;  // the focus mark shows only once the keyboard has been used
     COLORREF backColor_ = GetSysColor(COLOR_BTNFACE);
 };
 

@@ -10,6 +10,7 @@ Screenshots go to BUILD_DIR/e2e/.
 import argparse
 import os
 import shutil
+import subprocess
 import sys
 import tempfile
 import time
@@ -613,6 +614,31 @@ class Suite:
         return "unticked: a raised xmessage covers the window; ticked: it stays above the raised xmessage " \
                "(stacking and pixels); unticked again: covered again"
 
+    def clipboard_text(self):
+        result = self.desktop.run(["xclip", "-selection", "clipboard", "-o"], timeout=5)
+        return result.stdout.decode(errors="replace") if result.returncode == 0 else None
+
+    def case_activation_keeps_other_clipboard(self):
+        d = self.desktop
+        text = "fremder Text"
+        # xclip serves the text from a background process of its own until another owner takes over.
+        feeder = d.spawn(["xclip", "-selection", "clipboard", "-i"], stdin=subprocess.PIPE)
+        feeder.communicate(text.encode(), timeout=10)
+        wait_until("the other program's text on the clipboard", lambda: self.clipboard_text() == text, 5)
+        other = d.spawn(["xmessage", "-name", "e2e-other", "-geometry", "220x90+10+10", "anderes Programm"])
+        try:
+            window = d.wait_window("e2e-other", timeout=15)
+            for _round in range(2):
+                d.activate(window)
+                time.sleep(0.3)
+                d.activate(self.main)
+                time.sleep(0.5)
+        finally:
+            end_process(other)
+        now = self.clipboard_text()
+        check(now == text, "after activating the window again the clipboard holds %r" % (now,))
+        return "two activation round trips: the other program's text stayed on the clipboard"
+
 
 CASES = [
     ("start_without_arguments", "fresh"),
@@ -631,6 +657,7 @@ CASES = [
     ("drop_on_folder_list", "main"),
     ("resize", "main"),
     ("always_on_top", "main"),
+    ("activation_keeps_other_clipboard", "main"),
 ]
 
 
