@@ -1,0 +1,196 @@
+#include "imaging/view.h"
+
+#include <algorithm>
+#include <cstring>
+#include <numeric>
+#include <vector>
+
+#include "imaging/composite.h"
+
+namespace imaging {
+
+namespace {
+
+constexpr int kMaxEnlargement = 64;
+// 16 x 16 channel values of 255 still fit the 16-bit lanes the averaging sums in.
+constexpr int kMaxReduction = 16;
+
+std::size_t RowBytes(const MutablePixels& target) { return static_cast<std::size_t>(target.width) * 4; }
+
+void FillRow(std::uint8_t* row, int width, std::uint32_t value)
+{
+    for (int x = 0; x < width; ++x)
+        StorePixel(row + std::size_t(x) * 4, value);
+}
+
+// Repeats the first `blockWidth` pixels of each of the first `blockHeight` rows across the row,
+// then those rows down the target; doubling keeps the copies few and long.
+void Replicate(MutablePixels target, int blockWidth, int blockHeight)
+{
+    const std::size_t rowBytes = RowBytes(target);
+    for (int y = 0; y < blockHeight; ++y)
+        RepeatPrefix(target.Row(y), std::size_t(blockWidth) * 4, rowBytes);
+    for (int y = blockHeight; y < target.height; ++y)
+        std::memcpy(target.Row(y), target.Row(y - blockHeight), rowBytes);
+}
+
+// Copies `count` tile pixels to `out` composited; plain copies for opaque runs.
+void CopyComposited(const std::uint8_t* source, int count, std::uint32_t background, std::uint8_t* out)
+{
+    if (AllOpaque(source, count))
+        std::memcpy(out, source, std::size_t(count) * 4);
+    else
+        CompositeRow(source, out, count, background);
+}
+
+// One screen row when enlarging by k: each picture pixel is composited once and written k times.
+void EnlargeRow(const std::uint8_t* source, int tileWidth, int k, int originX, int count,
+                std::uint32_t background, std::uint8_t* out)
+{
+    const long long offset = -static_cast<long long>(originX);  // screen x 0 relative to a tile corner
+    const long long column = FloorDiv(offset, k);
+    int tx = Wrap(column, tileWidth);
+    if (k == 1) {
+        for (int sx = 0; sx < count; tx = 0) {
+            const int run = std::min(tileWidth - tx, count - sx);
+            CopyComposited(source + std::size_t(tx) * 4, run, background, out + std::size_t(sx) * 4);
+            sx += run;
+        }
+        return;
+    }
+    int skip = static_cast<int>(offset - column * k);  // part of the first square left of the screen
+    for (int sx = 0; sx < count;) {
+        const std::uint32_t colour = CompositeOver(LoadPixel(source + std::size_t(tx) * 4), background);
+        const int run = std::min(k - skip, count - sx);
+        for (int i = 0; i < run; ++i)
+            StorePixel(out + std::size_t(sx + i) * 4, colour);
+        sx += run;
+        skip = 0;
+        if (++tx == tileWidth)
+            tx = 0;
+    }
+}
+
+void RenderEnlarged(ConstPixels tile, MutablePixels target, ViewParams params, int k, std::uint32_t background)
+{
+    const int blockWidth = static_cast<int>(std::min(target.width * 1LL, tile.width * 1LL * k));
+    const int blockHeight = static_cast<int>(std::min(target.height * 1LL, tile.height * 1LL * k));
+    int previousRow = -1;
+    for (int sy = 0; sy < blockHeight; ++sy) {
+        const int ty = Wrap(FloorDiv(static_cast<long long>(sy) - params.originY, k), tile.height);
+        if (ty == previousRow) {
+            std::memcpy(target.Row(sy), target.Row(sy - 1), RowBytes(target));
+            continue;
+        }
+        previousRow = ty;
+        EnlargeRow(tile.Row(ty), tile.width, k, params.originX, blockWidth, background, target.Row(sy));
+        Replicate(MutablePixels{target.width, 1, target.stride, target.Row(sy)}, blockWidth, 1);
+    }
+    Replicate(target, target.width, blockHeight);
+}
+
+// Per-column channel sums, two 16-bit lanes a word: blue and red in one, green and (unused) alpha
+// in the other; 16 x 16 values of 255 still fit a lane.
+struct LaneSums {
+    std::vector<std::uint32_t> blueRed;
+    std::vector<std::uint32_t> green;
+    explicit LaneSums(std::size_t size) : blueRed(size), green(size) {}
+};
+
+void AddPixels(const std::uint8_t* source, int count, LaneSums& sums, int at)
+{
+    std::uint32_t* blueRed = sums.blueRed.data() + at;
+    std::uint32_t* green = sums.green.data() + at;
+    for (int i = 0; i < count; ++i) {
+        const std::uint32_t pixel = LoadPixel(source + std::size_t(i) * 4);
+        blueRed[i] += pixel & 0x00FF00FFu;
+        green[i] += (pixel >> 8) & 0x00FF00FFu;
+    }
+}
+
+void RenderReduced(ConstPixels tile, MutablePixels target, ViewParams params, int k, std::uint32_t background)
+{
+    const int w = tile.width;
+    // Screen columns repeat once k * columns is a whole number of tile widths; rows likewise.
+    const int blockWidth = std::min(target.width, w / std::gcd(w, k));
+    const int blockHeight = std::min(target.height, tile.height / std::gcd(tile.height, k));
+    // Screen x 0 averages from plane column `start`; the block needs `columns` distinct ones.
+    const int start = Wrap(-static_cast<long long>(params.originX) * k, w);
+    const int columns = static_cast<int>(std::min<long long>(static_cast<long long>(blockWidth) * k, w));
+
+    const int area = k * k;
+    std::vector<std::uint8_t> average(std::size_t(255) * area + 1);
+    for (std::size_t sum = 0; sum < average.size(); ++sum)
+        average[sum] = static_cast<std::uint8_t>((sum + area / 2) / area);
+
+    // Column sums over the k plane rows of one screen row, at plane columns start, start + 1, ...;
+    // when they span the whole tile, k - 1 wrapped entries follow, so no window wraps on its own.
+    LaneSums sums(std::size_t(columns) + k - 1);
+    std::vector<std::uint8_t> composited(std::size_t(w) * 4);
+    for (int sy = 0; sy < blockHeight; ++sy) {
+        std::fill(sums.blueRed.begin(), sums.blueRed.end(), 0u);
+        std::fill(sums.green.begin(), sums.green.end(), 0u);
+        const long long planeY = (static_cast<long long>(sy) - params.originY) * k;
+        for (int i = 0; i < k; ++i) {
+            const std::uint8_t* row = tile.Row(Wrap(planeY + i, tile.height));
+            for (int done = 0, tx = start; done < columns; tx = 0) {
+                const int run = std::min(w - tx, columns - done);
+                const std::uint8_t* pixels = row + std::size_t(tx) * 4;
+                if (!AllOpaque(pixels, run)) {
+                    CompositeRow(pixels, composited.data(), run, background);
+                    pixels = composited.data();
+                }
+                AddPixels(pixels, run, sums, done);
+                done += run;
+            }
+        }
+        for (int i = columns; columns == w && i < columns + k - 1; ++i) {
+            sums.blueRed[i] = sums.blueRed[i - w];
+            sums.green[i] = sums.green[i - w];
+        }
+        std::uint8_t* out = target.Row(sy);
+        for (int sx = 0, at = 0; sx < blockWidth; ++sx) {
+            std::uint32_t blueRed = 0;
+            std::uint32_t green = 0;
+            for (int j = 0; j < k; ++j) {
+                blueRed += sums.blueRed[at + j];
+                green += sums.green[at + j];
+            }
+            StorePixel(out + std::size_t(sx) * 4, 0xFF000000u | (std::uint32_t{average[blueRed >> 16]} << 16) |
+                                                      (std::uint32_t{average[green & 0xFFFFu]} << 8) |
+                                                      average[blueRed & 0xFFFFu]);
+            for (at += k; at >= w;)  // cheaper than a division per pixel
+                at -= w;
+        }
+    }
+    Replicate(target, blockWidth, blockHeight);
+}
+
+}  // namespace
+
+std::optional<ZoomStep> StepOf(int zoomPercent)
+{
+    if (zoomPercent >= 100 && zoomPercent % 100 == 0 && zoomPercent / 100 <= kMaxEnlargement)
+        return ZoomStep{zoomPercent / 100, false};
+    if (zoomPercent > 0 && zoomPercent < 100 && 100 % zoomPercent == 0 && 100 / zoomPercent <= kMaxReduction)
+        return ZoomStep{100 / zoomPercent, true};
+    return std::nullopt;
+}
+
+void RenderView(ConstPixels tile, MutablePixels target, ViewParams params, std::uint32_t background)
+{
+    if (target.Empty())
+        return;
+    const std::optional<ZoomStep> step = StepOf(params.zoomPercent);
+    if (tile.Empty() || !step) {
+        FillRow(target.Row(0), target.width, background | 0xFF000000u);
+        Replicate(target, target.width, 1);
+        return;
+    }
+    if (step->reduces)
+        RenderReduced(tile, target, params, step->factor, background);
+    else
+        RenderEnlarged(tile, target, params, step->factor, background);
+}
+
+}  // namespace imaging
