@@ -60,7 +60,8 @@ std::optional<Picture> Decode(const std::wstring& path)
     ComPtr<IWICFormatConverter> converter;
     if (FAILED(factory->CreateFormatConverter(&converter)))
         return std::nullopt;
-    if (FAILED(converter->Initialize(frame.Get(), GUID_WICPixelFormat32bppPBGRA, WICBitmapDitherTypeNone,
+    // Straight alpha, as the file holds it: the clipboard and saved files give it on unchanged.
+    if (FAILED(converter->Initialize(frame.Get(), GUID_WICPixelFormat32bppBGRA, WICBitmapDitherTypeNone,
                                      nullptr, 0.0, WICBitmapPaletteTypeCustom)))
         return std::nullopt;
 
@@ -80,10 +81,18 @@ std::optional<Picture> Decode(const std::wstring& path)
             break;
         }
     }
-    return Picture(std::move(dib), static_cast<int>(width), static_cast<int>(height), hasAlpha);
+    return Picture(std::move(dib), static_cast<int>(width), static_cast<int>(height), hasAlpha, false);
 }
 
 }  // namespace
+
+const std::uint8_t* Picture::Bits() const
+{
+    DIBSECTION section{};
+    if (!bitmap_ || GetObjectW(bitmap_.get(), sizeof(section), &section) != sizeof(section))
+        return nullptr;
+    return static_cast<const std::uint8_t*>(section.dsBm.bmBits);
+}
 
 UniqueHbitmap CreateDib32(int width, int height, void** bits)
 {

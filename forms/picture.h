@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -10,24 +11,30 @@
 
 namespace forms {
 
-// A 32-bit top-down DIB section (BGRA, premultiplied alpha) that owns its pixels.
+// A 32-bit top-down DIB section (BGRA) that owns its pixels. Alpha is premultiplied, as GDI blends it,
+// unless the picture says otherwise: decoded files keep the straight alpha of the file.
 class Picture {
 public:
     Picture() = default;
-    Picture(UniqueHbitmap bitmap, int width, int height, bool hasAlpha)
-        : bitmap_(std::move(bitmap)), width_(width), height_(height), hasAlpha_(hasAlpha) {}
+    Picture(UniqueHbitmap bitmap, int width, int height, bool hasAlpha, bool premultiplied = true)
+        : bitmap_(std::move(bitmap)), width_(width), height_(height), hasAlpha_(hasAlpha),
+          premultiplied_(premultiplied) {}
 
     HBITMAP Bitmap() const { return bitmap_.get(); }
     int Width() const { return width_; }
     int Height() const { return height_; }
     bool HasAlpha() const { return hasAlpha_; }  // some pixels are not fully opaque
+    bool Premultiplied() const { return premultiplied_; }
     bool Empty() const { return !bitmap_; }
+    // The pixels, rows top-down, Width() * 4 bytes each; nullptr when empty.
+    const std::uint8_t* Bits() const;
 
 private:
     UniqueHbitmap bitmap_;
     int width_ = 0;
     int height_ = 0;
     bool hasAlpha_ = false;
+    bool premultiplied_ = true;
 };
 
 // Decodes the first frame (page) of a BMP, GIF, JPEG, TIFF, PNG or ICO file completely and

@@ -4,6 +4,8 @@
 
 #include <algorithm>
 
+#include "imaging/composite.h"
+
 namespace forms {
 
 namespace {
@@ -193,7 +195,9 @@ void PictureBox::SetPicture(const Picture& picture)
         UniqueHdc source(CreateCompatibleDC(nullptr));
         if (source) {
             SelectGuard select(source.get(), picture.Bitmap());
-            if (picture.HasAlpha()) {
+            if (picture.HasAlpha() && !picture.Premultiplied()) {
+                DrawStraightAlpha(picture);
+            } else if (picture.HasAlpha()) {
                 // Premultiplied pixels over the background: transparent ones show the background.
                 const BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
                 GdiAlphaBlend(imageDc_.get(), 0, 0, picture.Width(), picture.Height(), source.get(), 0, 0,
@@ -205,6 +209,26 @@ void PictureBox::SetPicture(const Picture& picture)
     }
     hasPicture_ = true;
     Refresh();
+}
+
+void PictureBox::DrawStraightAlpha(const Picture& picture)
+{
+    // Laid over the background row by row in a scratch copy, so transparent pixels show the background.
+    const std::uint8_t* source = picture.Bits();
+    void* bits = nullptr;
+    UniqueHbitmap composed = CreateDib32(picture.Width(), picture.Height(), &bits);
+    UniqueHdc scratch(CreateCompatibleDC(nullptr));
+    if (!source || !composed || !bits || !scratch)
+        return;
+    const std::size_t stride = static_cast<std::size_t>(picture.Width()) * 4;
+    const std::uint32_t background = imaging::FromColorref(backColor_);
+    for (int y = 0; y < picture.Height(); ++y)
+        imaging::CompositeRow(source + stride * static_cast<std::size_t>(y),
+                              static_cast<std::uint8_t*>(bits) + stride * static_cast<std::size_t>(y), picture.Width(),
+                              background);
+    GdiFlush();
+    SelectGuard select(scratch.get(), composed.get());
+    BitBlt(imageDc_.get(), 0, 0, picture.Width(), picture.Height(), scratch.get(), 0, 0, SRCCOPY);
 }
 
 void PictureBox::ClearPicture()

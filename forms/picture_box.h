@@ -56,6 +56,8 @@ private:
     // Puts the original bitmap back into the image DC and frees the image.
     void ReleaseImage();
     void FillBackground();
+    // Draws a picture with straight alpha over the background.
+    void DrawStraightAlpha(const Picture& picture);
 
     UniqueHdc imageDc_;
     UniqueHbitmap image_;

@@ -61,11 +61,13 @@ TEST_F(HostileDialogs, ANameFarTooLongIsRefusedByTheFileSystemAndTheFileStays)
     EXPECT_TRUE(Prompter().shown.empty());
 }
 
-TEST_F(HostileDialogs, AnEmptyNameGivesTheExtensionOnlyAndLosesNothing)
+TEST_F(HostileDialogs, AnEmptyNameIsRefusedAndLosesNothing)
 {
     RenameTo(L"");
-    EXPECT_EQ(ReadFileBytes(images_ / L".bmp"), bytes_);
+    EXPECT_TRUE(ui::RenameDialog().IsLoaded());
+    EXPECT_EQ(ReadFileBytes(images_ / L"Wand.bmp"), bytes_);
     EXPECT_EQ(CopiesOfTheImage(), 1);
+    ui::RenameDialog().Command1_Click();
     EXPECT_TRUE(form_->Enabled());
 }
 
