@@ -5,6 +5,7 @@
 
 #include "forms/file_list.h"
 #include "forms/list_support.h"
+#include "forms/raise.h"
 
 namespace forms {
 
@@ -161,8 +162,8 @@ bool DirList::SetPath(const std::wstring& path)
     path_ = folder;
     entries_ = std::move(entries);
     Fill(current);
-    if (changed && onChange)
-        onChange();
+    if (changed)
+        Raise(onChange);
     return true;
 }
 

@@ -10,6 +10,11 @@
 #include <memory>
 #include <utility>
 
+#include "forms/handles.h"
+#include "forms/ole.h"
+#include "forms/raise.h"
+#include "forms/skip.h"
+
 namespace forms {
 
 using Microsoft::WRL::ComPtr;
@@ -20,16 +25,6 @@ FORMATETC FileListFormat()
 {
     return FORMATETC{CF_HDROP, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
 }
-
-// Gives the medium back to its owner on every path out.
-class MediumGuard {
-public:
-    MediumGuard() = default;
-    ~MediumGuard() { ReleaseStgMedium(&medium); }
-    MediumGuard(const MediumGuard&) = delete;
-    MediumGuard& operator=(const MediumGuard&) = delete;
-    STGMEDIUM medium{};
-};
 
 // The drop target registered for a window: accepts file lists as copies, hands drops on.
 class DropTarget final : public IDropTarget {
@@ -90,12 +85,8 @@ public:
         offersFiles_ = false;
         if (effect)
             *effect = HasFileList(data) ? DROPEFFECT_COPY : DROPEFFECT_NONE;
-        try {
-            if (handler_)
-                handler_(data);
-        } catch (...) {
-            // The drop comes through OLE's message loop: nothing may unwind into it.
-        }
+        // The drop comes through OLE's message loop: nothing may unwind into it.
+        GuardedCall(L"drop", [&] { Raise(handler_, data); });
         return S_OK;
     }
 
@@ -166,18 +157,14 @@ std::vector<std::wstring> DroppedFiles(IDataObject* data)
     if (!data)
         return paths;
     FORMATETC format = FileListFormat();
-    MediumGuard guard;
-    if (FAILED(data->GetData(&format, &guard.medium)) || guard.medium.tymed != TYMED_HGLOBAL ||
-        !guard.medium.hGlobal)
+    UniqueStgMedium medium;
+    if (FAILED(data->GetData(&format, medium.put())) || medium.get().tymed != TYMED_HGLOBAL || !medium.get().hGlobal)
         return paths;
     // Any program can start a drag: its list is read only within the memory it handed over.
-    const SIZE_T size = GlobalSize(guard.medium.hGlobal);
-    const auto* bytes = static_cast<const char*>(GlobalLock(guard.medium.hGlobal));
-    if (!bytes)
+    const GlobalLockScope<const char> bytes(medium.get().hGlobal);
+    if (!bytes.get())
         return paths;
-    paths = ReadFileList(bytes, size);
-    GlobalUnlock(guard.medium.hGlobal);
-    return paths;
+    return ReadFileList(bytes.get(), bytes.Size());
 }
 
 FileDropTarget::~FileDropTarget()

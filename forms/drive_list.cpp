@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "forms/list_support.h"
+#include "forms/raise.h"
 
 namespace forms {
 
@@ -106,8 +107,7 @@ bool DriveList::SetDrive(const std::wstring& text)
     SendMessageW(Hwnd(), CB_SETCURSEL, static_cast<WPARAM>(index), 0);
     if (index != selected_) {
         selected_ = index;
-        if (onChange)
-            onChange();
+        Raise(onChange);
     }
     return true;
 }
@@ -157,8 +157,7 @@ bool DriveList::OnCommand(WORD code)
     // Browsing the open list with the arrow keys reports the same entry again; raise only on a change.
     if (index >= 0 && index != selected_) {
         selected_ = index;
-        if (onChange)
-            onChange();
+        Raise(onChange);
     }
     return true;
 }

@@ -6,6 +6,7 @@
 #include <cwctype>
 
 #include "forms/list_support.h"
+#include "forms/raise.h"
 
 namespace forms {
 
@@ -216,8 +217,7 @@ void FileList::SetSelected(int index)
     if (index < 0 || index >= ListCount())
         return;
     SendMessageW(Hwnd(), LB_SETCURSEL, static_cast<WPARAM>(index), 0);
-    if (onClick)
-        onClick();
+    Raise(onClick);
 }
 
 int FileList::ListIndex() const
@@ -234,13 +234,11 @@ std::wstring FileList::FileName() const
 bool FileList::OnCommand(WORD code)
 {
     if (code == LBN_SELCHANGE) {
-        if (onClick)
-            onClick();
+        Raise(onClick);
         return true;
     }
     if (code == LBN_DBLCLK) {
-        if (onDblClick)
-            onDblClick();
+        Raise(onDblClick);
         return true;
     }
     return false;
@@ -271,8 +269,7 @@ bool FileList::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& re
         shift |= 2;
     if (GetKeyState(VK_MENU) < 0)
         shift |= 4;
-    if (onMouseDown)
-        onMouseDown(button, shift, GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
+    Raise(onMouseDown, button, shift, GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
     if (button != 2)
         return false;  // the left and middle buttons go on to select as usual
     // The right button never moves the selection: the popup menu acts on the file last chosen.

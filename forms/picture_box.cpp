@@ -4,6 +4,9 @@
 
 #include <algorithm>
 
+#include "forms/raise.h"
+#include "forms/skip.h"
+
 namespace forms {
 
 namespace {
@@ -231,10 +234,9 @@ bool PictureBox::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& 
         result = 1;  // the paint covers everything from the image
         return true;
     case WM_PAINT: {
-        PAINTSTRUCT paint{};
-        HDC dc = BeginPaint(Hwnd(), &paint);
-        if (dc) {
-            const RECT& area = paint.rcPaint;
+        const PaintScope paint(Hwnd());
+        if (const HDC dc = paint.get()) {
+            const RECT& area = paint.Area();
             if (image_) {
                 BitBlt(dc, area.left, area.top, area.right - area.left, area.bottom - area.top, imageDc_.get(),
                        area.left, area.top, SRCCOPY);
@@ -244,7 +246,6 @@ bool PictureBox::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& 
                     FillRect(dc, &area, brush.get());
             }
         }
-        EndPaint(Hwnd(), &paint);
         result = 0;
         return true;
     }
@@ -263,13 +264,9 @@ bool PictureBox::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& 
         RECT client{};
         GetClientRect(Hwnd(), &client);
         const POINT at{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
-        if (wasPressed && PtInRect(&client, at) && onClick) {
-            try {
-                onClick();
-            } catch (...) {
-                // A failing click handler must not unwind through the window procedure.
-            }
-        }
+        // A failing click handler must not unwind through the window procedure.
+        if (wasPressed && PtInRect(&client, at))
+            GuardedCall(L"picture box click", [this] { Raise(onClick); });
         result = 0;
         return true;
     }

@@ -3,6 +3,7 @@
 #include "ui/dialogs/frm_rename.h"
 
 #include "common/commands.h"
+#include "forms/skip.h"
 #include "ui/main/form1.h"
 
 namespace ui {
@@ -42,7 +43,7 @@ void frmRename::Command2_Click()
         // The message box is the only window taking input while it is up.
         Hide();
         std::wstring title;
-        Commands::ShowMessage(L"Datei " + NewName + L" existiert bereits.   ", 1, title);
+        Commands::ShowMessage(L"Datei " + NewName + L" existiert bereits.   ", Commands::kMsgInformation, title);
         if (!IsLoaded())
             return;
         Show();
@@ -51,7 +52,7 @@ void frmRename::Command2_Click()
     }
     const std::wstring source = SourceFolder + SourceFile;
     const std::wstring target = SourceFolder + NewName;
-    MoveFileExW(source.c_str(), target.c_str(), 0);
+    forms::SkipIfFalse(MoveFileExW(source.c_str(), target.c_str(), 0), L"rename");
     Accepted = true;
     CloseDialog();
 }

@@ -3,6 +3,7 @@
 #include "ui/main/form1.h"
 
 #include "common/commands.h"
+#include "res/resource.h"
 #include "ui/main/start_picture.h"
 
 namespace ui {
@@ -79,7 +80,7 @@ bool Form1::Create()
     style.style = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
     style.clientWidthTwips = kClientWidthTwips;
     style.clientHeightTwips = kClientHeightTwips;
-    style.icon = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1));
+    style.icon = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_QUADRINO));
     if (!Load(style))
         return false;
 

@@ -35,7 +35,7 @@ void Form1::Drive1_Change()
     if (Dir1.SetPath(drive))
         return;
 
-    Warn(L"Das Laufwerk " + UpperCase(drive.substr(0, 2)) + L" ist nicht bereit.", 2);
+    Warn(L"Das Laufwerk " + UpperCase(drive.substr(0, 2)) + L" ist nicht bereit.", Commands::kMsgWarning);
     const std::wstring shown = Dir1.Path();
     if (shown.size() >= 2) {
         restoringDrive_ = true;
@@ -52,7 +52,7 @@ void Form1::Dir1_Change()
         return;
     }
 
-    Warn(L"Der Ordner " + folder + L" ist nicht mehr vorhanden.", 3);
+    Warn(L"Der Ordner " + folder + L" ist nicht mehr vorhanden.", Commands::kMsgError);
     // Back to the last folder that could be read; its own change puts File1 there again.
     if (!lastGoodFolder_.empty() && lastGoodFolder_ != folder && Dir1.SetPath(lastGoodFolder_)) {
         restoringDrive_ = true;
