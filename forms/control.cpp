@@ -248,6 +248,18 @@ void Control::SetFont(HFONT font)
         SendMessageW(hwnd_.get(), WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
 }
 
+bool RegisterWrapperClass(const wchar_t* name, HBRUSH background)
+{
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof(wc);
+    wc.lpfnWndProc = DefWindowProcW;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    wc.hbrBackground = background;
+    wc.lpszClassName = name;
+    return RegisterClassExW(&wc) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+}
+
 Control* ControlFromHwnd(HWND hwnd)
 {
     return hwnd ? Lookup(hwnd).control : nullptr;

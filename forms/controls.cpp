@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "forms/list_support.h"
 #include "forms/raise.h"
 
 namespace forms {
@@ -168,17 +169,9 @@ constexpr wchar_t kFrameClass[] = L"QuadrinoFrame";
 
 bool RegisterFrameClass()
 {
-    static const bool registered = [] {
-        WNDCLASSEXW wc{};
-        wc.cbSize = sizeof(wc);
-        // The wrapper's subclass does the work; the class only gives it a grey background.
-        wc.lpfnWndProc = DefWindowProcW;
-        wc.hInstance = GetModuleHandleW(nullptr);
-        wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-        wc.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1));
-        wc.lpszClassName = kFrameClass;
-        return RegisterClassExW(&wc) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
-    }();
+    // The wrapper's subclass does the work; the class only gives it a grey background.
+    static const bool registered =
+        RegisterWrapperClass(kFrameClass, reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1)));
     return registered;
 }
 
@@ -285,17 +278,7 @@ int ListBox::ListCount() const
 
 std::wstring ListBox::List(int index) const
 {
-    if (!Hwnd() || index < 0)
-        return {};
-    const LRESULT length = SendMessageW(Hwnd(), LB_GETTEXTLEN, static_cast<WPARAM>(index), 0);
-    if (length == LB_ERR || length <= 0)
-        return {};
-    std::vector<wchar_t> buffer(static_cast<std::size_t>(length) + 1);
-    const LRESULT copied =
-        SendMessageW(Hwnd(), LB_GETTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(buffer.data()));
-    if (copied == LB_ERR)
-        return {};
-    return std::wstring(buffer.data(), static_cast<std::size_t>(copied));
+    return ListBoxItem(Hwnd(), index);
 }
 
 }  // namespace forms

@@ -16,16 +16,8 @@ constexpr wchar_t kPictureBoxClass[] = L"QuadrinoPictureBox";
 // The class only gives the window; painting and input go through the control's subclass.
 bool RegisterPictureBoxClass()
 {
-    static const bool registered = [] {
-        WNDCLASSEXW wc{};
-        wc.cbSize = sizeof(wc);
-        wc.lpfnWndProc = DefWindowProcW;
-        wc.hInstance = GetModuleHandleW(nullptr);
-        wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-        wc.hbrBackground = nullptr;  // the persistent image paints everything
-        wc.lpszClassName = kPictureBoxClass;
-        return RegisterClassExW(&wc) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
-    }();
+    // No background: the persistent image paints everything.
+    static const bool registered = RegisterWrapperClass(kPictureBoxClass, nullptr);
     return registered;
 }
 

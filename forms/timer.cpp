@@ -1,4 +1,4 @@
-#include "forms/controls.h"
+#include "forms/timer.h"
 
 #include <map>
 #include <utility>

@@ -4,19 +4,14 @@
 
 #include "common/commands.h"
 #include "forms/drag_drop.h"
+#include "forms/paths.h"
 #include "ui/main/form1.h"
 
 namespace ui {
 
 namespace {
 
-// Upper case by the system's rules, so names compare without regard to letter case.
-std::wstring UpperCase(std::wstring text)
-{
-    if (!text.empty())
-        CharUpperBuffW(text.data(), static_cast<DWORD>(text.size()));
-    return text;
-}
+using forms::UpperCase;
 
 void Warn(const std::wstring& text, std::int16_t kind)
 {
