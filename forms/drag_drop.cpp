@@ -5,11 +5,11 @@
 #include <wrl/client.h>
 
 #include <algorithm>
-#include <atomic>
 #include <cstring>
 #include <memory>
 #include <utility>
 
+#include "forms/com_object.h"
 #include "forms/handles.h"
 #include "forms/ole.h"
 #include "forms/raise.h"
@@ -27,38 +27,9 @@ FORMATETC FileListFormat()
 }
 
 // The drop target registered for a window: accepts file lists as copies, hands drops on.
-class DropTarget final : public IDropTarget {
+class DropTarget final : public ComObject<IDropTarget> {
 public:
     explicit DropTarget(FileDropTarget::Handler handler) : handler_(std::move(handler)) {}
-
-    static ComPtr<IDropTarget> Make(FileDropTarget::Handler handler)
-    {
-        auto owned = std::make_unique<DropTarget>(std::move(handler));
-        ComPtr<IDropTarget> result;
-        result.Attach(owned.release());  // the first reference now lives in the ComPtr
-        return result;
-    }
-
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override
-    {
-        if (!object)
-            return E_POINTER;
-        if (iid == IID_IUnknown || iid == IID_IDropTarget) {
-            *object = static_cast<IDropTarget*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *object = nullptr;
-        return E_NOINTERFACE;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
-    ULONG STDMETHODCALLTYPE Release() override
-    {
-        const ULONG left = --references_;
-        if (left == 0)
-            std::unique_ptr<DropTarget> last(this);
-        return left;
-    }
 
     HRESULT STDMETHODCALLTYPE DragEnter(IDataObject* data, DWORD, POINTL, DWORD* effect) override
     {
@@ -91,10 +62,6 @@ public:
     }
 
 private:
-    ~DropTarget() = default;
-    friend struct std::default_delete<DropTarget>;
-
-    std::atomic<ULONG> references_{1};
     FileDropTarget::Handler handler_;
     bool offersFiles_ = false;
 };
@@ -177,7 +144,7 @@ bool FileDropTarget::Register(HWND window, Handler onDrop)
     Revoke();
     if (!window)
         return false;
-    ComPtr<IDropTarget> target = DropTarget::Make(std::move(onDrop));
+    ComPtr<IDropTarget> target = DropTarget::Make<DropTarget>(std::move(onDrop));
     if (FAILED(RegisterDragDrop(window, target.Get())))
         return false;
     window_ = window;
