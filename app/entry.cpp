@@ -2,23 +2,21 @@
 
 #include <windows.h>
 #include <commctrl.h>
-#include <ole2.h>
 
 #include "app/app_modul.h"
 #include "app/first_view.h"
 #include "forms/events.h"
+#include "forms/ole.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
 {
     // Drag and drop and the clipboard need an OLE apartment on the user-interface thread.
-    const HRESULT ole = OleInitialize(nullptr);
+    const forms::OleScope ole;
     INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
     InitCommonControlsEx(&icc);
     int exitCode = 0;
     if (AppModul::Main())
         exitCode = forms::RunMessageLoop();
     AppModul::EndProgram();
-    if (SUCCEEDED(ole))
-        OleUninitialize();
     return exitCode;
 }

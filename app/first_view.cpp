@@ -8,6 +8,7 @@
 #include "forms/clipboard.h"
 #include "forms/events.h"
 #include "forms/picture.h"
+#include "forms/skip.h"
 #include "ui/main/form1.h"
 
 namespace AppModul {
@@ -42,9 +43,11 @@ bool OpenFirstView(ui::Form1& form)
 
     forms::DoEvents();
     TilePicture(form.PicW, form.PicM);
-    forms::ClipboardClear(form.Hwnd());
+    forms::SkipIfFalse(forms::ClipboardClear(form.Hwnd()), L"clear clipboard");
     forms::DoEvents();
-    forms::ClipboardSetBitmap(form.Hwnd(), form.PicW.Hdc(), form.PicW.ScaleWidth(), form.PicW.ScaleHeight());
+    forms::SkipIfFalse(
+        forms::ClipboardSetBitmap(form.Hwnd(), form.PicW.Hdc(), form.PicW.ScaleWidth(), form.PicW.ScaleHeight()),
+        L"copy");
     return true;
 }
 

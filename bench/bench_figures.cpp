@@ -16,6 +16,7 @@
 #include "common/commands.h"
 #include "forms/events.h"
 #include "forms/file_list.h"
+#include "forms/paths.h"
 #include "forms/form.h"
 #include "forms/picture.h"
 #include "forms/picture_box.h"

@@ -28,6 +28,27 @@ extern std::wstring CurrentFolder;  // folder of the image last chosen, ends in 
 extern std::wstring CurrentFile;    // file name of that image
 extern std::wstring TilesFolder;    // the collection folder, AppPath followed by "Tiles\"
 
+// Kinds of ShowMessage, by the icon they show.
+constexpr std::int16_t kMsgInformation = 1;
+constexpr std::int16_t kMsgWarning = 2;
+constexpr std::int16_t kMsgError = 3;
+constexpr std::int16_t kMsgQuestion = 4;
+
+// Modes of FilterKey: what a text box lets through.
+constexpr std::int16_t kFilterName = 1;     // characters a file name may hold
+constexpr std::int16_t kFilterNumber = 2;   // digits, comma, point and the colon after the 9
+constexpr std::int16_t kFilterLetters = 3;  // letters A to Z only
+constexpr std::int16_t kFilterHex = 4;      // hexadecimal digits, made upper case
+constexpr std::int16_t kFilterUpper = 5;    // anything, letters made upper case
+constexpr std::int16_t kFilterLower = 6;    // anything, letters made lower case
+
+// Character codes of the editing keys a text box receives.
+constexpr std::int16_t kKeyCopy = 3;        // Ctrl+C
+constexpr std::int16_t kKeyBackspace = 8;
+constexpr std::int16_t kKeyEnter = 13;
+constexpr std::int16_t kKeyPaste = 22;      // Ctrl+V
+constexpr std::int16_t kKeyEscape = 27;
+
 // Path, name and key-input strings.
 void AddBackslash(std::wstring& path);
 std::wstring GetParentPath(const std::wstring& path);

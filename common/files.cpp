@@ -3,6 +3,7 @@
 #include "common/commands.h"
 
 #include "forms/handles.h"
+#include "forms/skip.h"
 
 namespace Commands {
 
@@ -28,9 +29,9 @@ void DeleteFile(const std::wstring& path)
 {
     const DWORD attributes = GetFileAttributesW(path.c_str());
     // Read-only, hidden and system files can only be deleted without their attributes.
-    SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-    if (!DeleteFileW(path.c_str()) && attributes != INVALID_FILE_ATTRIBUTES)
-        SetFileAttributesW(path.c_str(), attributes);
+    forms::SkipIfFalse(SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL), L"clear attributes");
+    if (!forms::SkipIfFalse(DeleteFileW(path.c_str()), L"delete") && attributes != INVALID_FILE_ATTRIBUTES)
+        forms::SkipIfFalse(SetFileAttributesW(path.c_str(), attributes), L"restore attributes");
 }
 
 }  // namespace Commands

@@ -12,10 +12,10 @@ void ShowMessage(const std::wstring& text, std::int16_t kind, std::wstring& titl
         title = AppTitle;
     UINT icon = 0;
     switch (kind) {
-    case 1: icon = MB_ICONINFORMATION; break;
-    case 2: icon = MB_ICONEXCLAMATION; break;
-    case 3: icon = MB_ICONHAND; break;
-    case 4: icon = MB_ICONQUESTION; break;
+    case kMsgInformation: icon = MB_ICONINFORMATION; break;
+    case kMsgWarning: icon = MB_ICONEXCLAMATION; break;
+    case kMsgError: icon = MB_ICONHAND; break;
+    case kMsgQuestion: icon = MB_ICONQUESTION; break;
     default: return;
     }
     forms::ShowMessageBox(forms::MessageOwner(), text, title, MB_OK | icon);

@@ -6,6 +6,7 @@
 
 #include "forms/events.h"
 #include "forms/form.h"
+#include "forms/skip.h"
 
 namespace Commands {
 
@@ -33,13 +34,14 @@ void CenterForm(forms::Form& form)
 
 void SetTopMost(forms::Form& form)
 {
-    SetWindowPos(form.Hwnd(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE);
+    forms::SkipIfFalse(SetWindowPos(form.Hwnd(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE), L"top most");
     forms::DoEvents();
 }
 
 void SetAlwaysOnTop(forms::Form& form, bool state)
 {
-    SetWindowPos(form.Hwnd(), state ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE);
+    const HWND order = state ? HWND_TOPMOST : HWND_NOTOPMOST;
+    forms::SkipIfFalse(SetWindowPos(form.Hwnd(), order, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE), L"always on top");
     forms::DoEvents();
 }
 

@@ -63,25 +63,28 @@ bool InRange(std::int16_t code, int low, int high)
     return code >= low && code <= high;
 }
 
+// What lies between a letter's upper and lower case code.
+constexpr int kCaseDistance = 'a' - 'A';
+
 std::int16_t FilterNameCharacter(std::int16_t code)
 {
     switch (code) {
-    case 32: case 33: case 38: case 39: case 43: case 45:
+    case ' ': case '!': case '&': case '\'': case '+': case '-':
         return code;
     default:
         break;
     }
-    if (code < 48 || InRange(code, 58, 62) || InRange(code, 91, 94))
+    if (code < '0' || InRange(code, ':', '>') || InRange(code, '[', '^'))
         return 0;
     return code;
 }
 
 std::int16_t FilterHexDigit(std::int16_t code)
 {
-    if (!InRange(code, 48, 102) || InRange(code, 58, 64) || InRange(code, 71, 96))
+    if (!InRange(code, '0', 'f') || InRange(code, ':', '@') || InRange(code, 'G', '`'))
         return 0;
-    if (InRange(code, 97, 102))
-        return static_cast<std::int16_t>(code - 32);
+    if (InRange(code, 'a', 'f'))
+        return static_cast<std::int16_t>(code - kCaseDistance);
     return code;
 }
 
@@ -90,30 +93,30 @@ std::int16_t FilterHexDigit(std::int16_t code)
 void FilterKey(std::int16_t& keyCode, std::int16_t mode)
 {
     // Copy, Backspace, Enter and paste keep working in every text box.
-    if (keyCode == 3 || keyCode == 8 || keyCode == 13 || keyCode == 22)
+    if (keyCode == kKeyCopy || keyCode == kKeyBackspace || keyCode == kKeyEnter || keyCode == kKeyPaste)
         return;
     switch (mode) {
-    case 1:
+    case kFilterName:
         keyCode = FilterNameCharacter(keyCode);
         break;
-    case 2:
-        if (!(keyCode == 44 || keyCode == 46 || InRange(keyCode, 48, 58)))
+    case kFilterNumber:
+        if (!(keyCode == ',' || keyCode == '.' || InRange(keyCode, '0', ':')))
             keyCode = 0;
         break;
-    case 3:
-        if (!(InRange(keyCode, 65, 90) || InRange(keyCode, 97, 122)))
+    case kFilterLetters:
+        if (!(InRange(keyCode, 'A', 'Z') || InRange(keyCode, 'a', 'z')))
             keyCode = 0;
         break;
-    case 4:
+    case kFilterHex:
         keyCode = FilterHexDigit(keyCode);
         break;
-    case 5:
-        if (InRange(keyCode, 97, 122))
-            keyCode = static_cast<std::int16_t>(keyCode - 32);
+    case kFilterUpper:
+        if (InRange(keyCode, 'a', 'z'))
+            keyCode = static_cast<std::int16_t>(keyCode - kCaseDistance);
         break;
-    case 6:
-        if (InRange(keyCode, 65, 90))
-            keyCode = static_cast<std::int16_t>(keyCode + 32);
+    case kFilterLower:
+        if (InRange(keyCode, 'A', 'Z'))
+            keyCode = static_cast<std::int16_t>(keyCode + kCaseDistance);
         break;
     default:
         break;

@@ -3,9 +3,9 @@
 #include <cstdint>
 #include <memory>
 #include <mutex>
-#include <unordered_map>
 #include <vector>
 
+#include "forms/form.h"
 #include "forms/handles.h"
 #include "forms/picture.h"
 
@@ -14,33 +14,7 @@ namespace forms {
 namespace {
 
 // Another program may hold the clipboard for a moment; try a few times, then give up.
-bool OpenClipboardBriefly(HWND owner)
-{
-    constexpr int kAttempts = 10;
-    for (int attempt = 0; attempt < kAttempts; ++attempt) {
-        if (OpenClipboard(owner))
-            return true;
-        Sleep(10);
-    }
-    return false;
-}
-
-// Closes the clipboard when the scope ends, whatever path it leaves by.
-class ClipboardSession {
-public:
-    explicit ClipboardSession(HWND owner) : open_(OpenClipboardBriefly(owner)) {}
-    ~ClipboardSession()
-    {
-        if (open_)
-            CloseClipboard();
-    }
-    ClipboardSession(const ClipboardSession&) = delete;
-    ClipboardSession& operator=(const ClipboardSession&) = delete;
-    bool IsOpen() const { return open_; }
-
-private:
-    bool open_;
-};
+constexpr int kOpenAttempts = 10;
 
 // A copy of the pixels in a 32-bit top-down DIB section of its own. The bitmap is kept for the next
 // copy while it has room, since fresh memory costs far more than copying into memory in use.
@@ -171,21 +145,6 @@ Promise& Promised()
     return promise;
 }
 
-// The procedure each owner window had before OwnerProc was put in front of it. A plain procedure
-// swap: comctl32 subclassing asks the window server on every message under Wine.
-std::unordered_map<HWND, WNDPROC>& Originals()
-{
-    static std::unordered_map<HWND, WNDPROC> originals;
-    return originals;
-}
-
-WNDPROC OriginalProc(HWND hwnd)
-{
-    std::lock_guard<std::mutex> hold(Promised().lock);
-    const auto found = Originals().find(hwnd);
-    return found != Originals().end() ? found->second : nullptr;
-}
-
 void Render(HWND owner)
 {
     Promise& promise = Promised();
@@ -206,61 +165,47 @@ void Forget(HWND owner)
         promise.waiting = false;
 }
 
-LRESULT CALLBACK OwnerProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
+// Only a form of this thread may promise: its dispatch hands the clipboard's requests to
+// HandleClipboardOwnerMessage. Any other window gets the pixels handed over at once.
+bool CanPromise(HWND owner)
 {
-    const WNDPROC original = OriginalProc(hwnd);
-    switch (msg) {
-    case WM_RENDERFORMAT:
-        if (wParam == CF_BITMAP) {
-            Render(hwnd);
-            return 0;
-        }
-        break;
-    case WM_RENDERALLFORMATS:
-        // The window is going: what it promised goes to the clipboard now, if it is still the owner.
-        if (OpenClipboard(hwnd)) {
-            if (GetClipboardOwner() == hwnd)
-                Render(hwnd);
-            CloseClipboard();
-        }
-        Forget(hwnd);
-        return 0;
-    case WM_DESTROYCLIPBOARD:
-        Forget(hwnd);
-        break;
-    case WM_NCDESTROY: {
-        Forget(hwnd);
-        std::lock_guard<std::mutex> hold(Promised().lock);
-        Originals().erase(hwnd);
-        break;
-    }
-    default:
-        break;
-    }
-    return original ? CallWindowProcW(original, hwnd, msg, wParam, lParam) : DefWindowProcW(hwnd, msg, wParam, lParam);
-}
-
-// Puts OwnerProc in front of the window's procedure, once.
-bool WatchOwner(HWND owner)
-{
-    if (GetWindowThreadProcessId(owner, nullptr) != GetCurrentThreadId())
-        return false;
-    std::lock_guard<std::mutex> hold(Promised().lock);
-    if (Originals().count(owner))
-        return true;
-    const auto original = reinterpret_cast<WNDPROC>(GetWindowLongPtrW(owner, GWLP_WNDPROC));
-    if (!original)
-        return false;
-    Originals()[owner] = original;
-    SetWindowLongPtrW(owner, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&OwnerProc));
-    return true;
+    return GetWindowThreadProcessId(owner, nullptr) == GetCurrentThreadId() && IsFormWindow(owner);
 }
 
 }  // namespace
 
+bool HandleClipboardOwnerMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM, LRESULT& result)
+{
+    switch (msg) {
+    case WM_RENDERFORMAT:
+        if (wParam != CF_BITMAP)
+            return false;
+        Render(hwnd);
+        result = 0;
+        return true;
+    case WM_RENDERALLFORMATS: {
+        // The window is going: what it promised goes to the clipboard now, if it is still the owner.
+        {
+            ClipboardSession session(hwnd);
+            if (session.IsOpen() && GetClipboardOwner() == hwnd)
+                Render(hwnd);
+        }
+        Forget(hwnd);
+        result = 0;
+        return true;
+    }
+    case WM_DESTROYCLIPBOARD:
+    case WM_NCDESTROY:
+        Forget(hwnd);
+        return false;  // the window's own handling goes on
+    default:
+        return false;
+    }
+}
+
 bool ClipboardClear(HWND owner)
 {
-    ClipboardSession session(owner);
+    ClipboardSession session(owner, kOpenAttempts);
     if (!session.IsOpen())
         return false;
     return EmptyClipboard() != FALSE;
@@ -273,7 +218,7 @@ namespace {
 template <typename Copy>
 bool SetBitmapFrom(HWND owner, Copy&& copy)
 {
-    ClipboardSession session(owner);
+    ClipboardSession session(owner, kOpenAttempts);
     if (!session.IsOpen())
         return false;
     // Only the owner may add formats; a clipboard we already own keeps what the caller cleared.
@@ -282,7 +227,7 @@ bool SetBitmapFrom(HWND owner, Copy&& copy)
             return false;
     }
 
-    if (owner && WatchOwner(owner)) {
+    if (owner && CanPromise(owner)) {
         Promise& promise = Promised();
         {
             std::lock_guard<std::mutex> hold(promise.lock);

@@ -9,9 +9,15 @@ namespace forms {
 bool ClipboardClear(HWND owner);
 
 // Puts a copy of the bitmap on the clipboard as CF_BITMAP; the caller keeps its bitmap.
-// An owner window of this thread keeps the copy and hands it over when a program asks for it.
+// An owner that is a form of this thread keeps the copy and hands it over when a program asks for it;
+// any other owner hands it over at once.
 bool ClipboardSetBitmap(HWND owner, HBITMAP bitmap);
 // The same for the top-left width x height pixels drawn in a DC.
 bool ClipboardSetBitmap(HWND owner, HDC source, int width, int height);
+
+// A form's dispatch calls this first: it answers the clipboard's requests for what the window
+// promised (WM_RENDERFORMAT, WM_RENDERALLFORMATS) and forgets the promise when the clipboard is
+// emptied or the window goes. True when the message is answered with result.
+bool HandleClipboardOwnerMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
 
 }  // namespace forms

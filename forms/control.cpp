@@ -1,5 +1,7 @@
 #include "forms/control.h"
 
+#include "forms/skip.h"
+
 #include <mutex>
 #include <unordered_map>
 #include <vector>
@@ -101,12 +103,11 @@ LRESULT CALLBACK ControlWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lP
         return CallWindowProcW(attached.original, hwnd, msg, wParam, lParam);
     }
     LRESULT result = 0;
-    try {
-        if (control && control->HandleMessage(msg, wParam, lParam, result))
-            return result;
-    } catch (...) {
-        // A handler's failure must not unwind through the system's code.
-    }
+    bool handled = false;
+    // A handler's failure must not unwind through the system's code.
+    GuardedCall(L"control message", [&] { handled = control && control->HandleMessage(msg, wParam, lParam, result); });
+    if (handled)
+        return result;
     return CallWindowProcW(attached.original, hwnd, msg, wParam, lParam);
 }
 
@@ -245,6 +246,18 @@ void Control::SetFont(HFONT font)
 {
     if (hwnd_)
         SendMessageW(hwnd_.get(), WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+}
+
+bool RegisterWrapperClass(const wchar_t* name, HBRUSH background)
+{
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof(wc);
+    wc.lpfnWndProc = DefWindowProcW;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    wc.hbrBackground = background;
+    wc.lpszClassName = name;
+    return RegisterClassExW(&wc) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
 }
 
 Control* ControlFromHwnd(HWND hwnd)

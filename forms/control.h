@@ -74,6 +74,10 @@ private:
     UniqueHwnd hwnd_;
 };
 
+// Registers a window class of this module whose windows only a wrapper's procedure brings to life
+// (DefWindowProcW, an arrow cursor, the given background); true when it is there.
+bool RegisterWrapperClass(const wchar_t* name, HBRUSH background);
+
 // The wrapper attached to a control window, or nullptr.
 Control* ControlFromHwnd(HWND hwnd);
 

@@ -2,6 +2,9 @@
 
 #include <vector>
 
+#include "forms/list_support.h"
+#include "forms/raise.h"
+
 namespace forms {
 
 bool Label::Create(HWND parent, const std::wstring& caption, const forms::Bounds& bounds)
@@ -18,10 +21,7 @@ bool Button::OnCommand(WORD code)
 {
     if (code != BN_CLICKED)
         return false;
-    // A copy: the handler may replace itself or unload the form that owns this button.
-    const auto handler = onClick;
-    if (handler)
-        handler();
+    Raise(onClick);
     return true;
 }
 
@@ -42,18 +42,14 @@ void CheckBox::SetValue(int value)
         return;
     SendMessageW(Hwnd(), BM_SETCHECK, wanted ? BST_CHECKED : BST_UNCHECKED, 0);
     // Changing the value in code counts as a click, as the user's change does.
-    const auto handler = onClick;
-    if (handler)
-        handler();
+    Raise(onClick);
 }
 
 bool CheckBox::OnCommand(WORD code)
 {
     if (code != BN_CLICKED)
         return false;
-    const auto handler = onClick;
-    if (handler)
-        handler();
+    Raise(onClick);
     return true;
 }
 
@@ -94,25 +90,27 @@ namespace {
 // The clipboard's Unicode text, or false when there is none or the clipboard is busy.
 bool ReadClipboardText(HWND owner, std::wstring& text)
 {
-    if (!IsClipboardFormatAvailable(CF_UNICODETEXT) || !OpenClipboard(owner))
+    if (!IsClipboardFormatAvailable(CF_UNICODETEXT))
         return false;
-    bool found = false;
-    if (const HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
-        if (const auto* chars = static_cast<const wchar_t*>(GlobalLock(data))) {
-            const SIZE_T capacity = GlobalSize(data) / sizeof(wchar_t);
-            SIZE_T length = 0;
-            while (length < capacity && chars[length] != L'\0')
-                ++length;
-            text.assign(chars, length);
-            found = true;
-            GlobalUnlock(data);
-        }
-    }
-    CloseClipboard();
-    return found;
+    ClipboardSession session(owner);
+    if (!session.IsOpen())
+        return false;
+    GlobalLockScope<const wchar_t> chars(GetClipboardData(CF_UNICODETEXT));
+    if (!chars.get())
+        return false;
+    const SIZE_T capacity = chars.Size() / sizeof(wchar_t);
+    SIZE_T length = 0;
+    while (length < capacity && chars.get()[length] != L'\0')
+        ++length;
+    text.assign(chars.get(), length);
+    return true;
 }
 
 }  // namespace
+
+// The character codes of Enter and Escape as WM_CHAR brings them.
+constexpr std::int16_t kCharEnter = L'\r';
+constexpr std::int16_t kCharEscape = 0x1B;
 
 bool TextBox::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result)
 {
@@ -129,16 +127,14 @@ bool TextBox::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& res
     case WM_CHAR: {
         auto code = static_cast<std::int16_t>(static_cast<std::uint16_t>(wParam));
         const HWND self = Hwnd();
-        const auto handler = onKeyPress;
-        if (handler)
-            handler(code);
+        Raise(onKeyPress, code);
         // The handler may have unloaded the form; then the edit control is gone.
         if (!self || Hwnd() != self || !IsWindow(self)) {
             result = 0;
             return true;
         }
         // Enter and Escape would only beep in a single-line box; a zeroed code is dropped.
-        if (code == 0 || code == 13 || code == 27) {
+        if (code == 0 || code == kCharEnter || code == kCharEscape) {
             result = 0;
             return true;
         }
@@ -151,8 +147,7 @@ bool TextBox::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& res
         std::wstring pasted;
         if (ReadClipboardText(Hwnd(), pasted)) {
             const HWND self = Hwnd();
-            const auto handler = onPaste;
-            std::wstring text = handler(pasted);
+            std::wstring text = Raise(onPaste, pasted);
             // A single-line box keeps only the first line, as its own paste does.
             const auto lineEnd = text.find_first_of(L"\r\n");
             if (lineEnd != std::wstring::npos)
@@ -174,17 +169,9 @@ constexpr wchar_t kFrameClass[] = L"QuadrinoFrame";
 
 bool RegisterFrameClass()
 {
-    static const bool registered = [] {
-        WNDCLASSEXW wc{};
-        wc.cbSize = sizeof(wc);
-        // The wrapper's subclass does the work; the class only gives it a grey background.
-        wc.lpfnWndProc = DefWindowProcW;
-        wc.hInstance = GetModuleHandleW(nullptr);
-        wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-        wc.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1));
-        wc.lpszClassName = kFrameClass;
-        return RegisterClassExW(&wc) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
-    }();
+    // The wrapper's subclass does the work; the class only gives it a grey background.
+    static const bool registered =
+        RegisterWrapperClass(kFrameClass, reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1)));
     return registered;
 }
 
@@ -200,8 +187,8 @@ bool Frame::Create(HWND parent, const std::wstring& caption, const forms::Bounds
 
 void Frame::Paint()
 {
-    PAINTSTRUCT ps;
-    const HDC dc = BeginPaint(Hwnd(), &ps);
+    const PaintScope paint(Hwnd());
+    const HDC dc = paint.get();
     if (!dc)
         return;
     RECT client{};
@@ -229,7 +216,6 @@ void Frame::Paint()
             DrawTextW(dc, caption.c_str(), static_cast<int>(caption.size()), &text, DT_SINGLELINE | DT_LEFT | DT_TOP);
         }
     }
-    EndPaint(Hwnd(), &ps);
 }
 
 bool Frame::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result)
@@ -292,17 +278,7 @@ int ListBox::ListCount() const
 
 std::wstring ListBox::List(int index) const
 {
-    if (!Hwnd() || index < 0)
-        return {};
-    const LRESULT length = SendMessageW(Hwnd(), LB_GETTEXTLEN, static_cast<WPARAM>(index), 0);
-    if (length == LB_ERR || length <= 0)
-        return {};
-    std::vector<wchar_t> buffer(static_cast<std::size_t>(length) + 1);
-    const LRESULT copied =
-        SendMessageW(Hwnd(), LB_GETTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(buffer.data()));
-    if (copied == LB_ERR)
-        return {};
-    return std::wstring(buffer.data(), static_cast<std::size_t>(copied));
+    return ListBoxItem(Hwnd(), index);
 }
 
 }  // namespace forms

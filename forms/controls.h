@@ -1,5 +1,5 @@
 #pragma once
-// The small controls: label, button, check box, text box, frame, list box and timer.
+// The small controls: label, button, check box, text box, frame and list box.
 
 #include <windows.h>
 
@@ -75,26 +75,6 @@ public:
     void AddItem(const std::wstring& text);
     int ListCount() const;
     std::wstring List(int index) const;
-};
-
-// A timer that ticks on the user-interface thread while it lives.
-class Timer {
-public:
-    Timer() = default;
-    ~Timer();
-    Timer(const Timer&) = delete;
-    Timer& operator=(const Timer&) = delete;
-
-    // Starts ticking every intervalMs milliseconds; the window only carries the WM_TIMER messages.
-    bool Start(HWND window, UINT intervalMs);
-    void Stop();
-    bool Enabled() const { return window_ != nullptr; }
-    std::function<void()> onTick;
-
-private:
-    static void CALLBACK TimerProc(HWND, UINT, UINT_PTR, DWORD);
-    HWND window_ = nullptr;
-    UINT_PTR id_ = 0;
 };
 
 }  // namespace forms

@@ -5,8 +5,9 @@
 #include <algorithm>
 #include <cwctype>
 
-#include "forms/file_list.h"
+#include "forms/paths.h"
 #include "forms/list_support.h"
+#include "forms/raise.h"
 
 namespace forms {
 
@@ -18,21 +19,13 @@ using UniqueHpen = UniqueHandle<GdiObjectTraits<HPEN>>;
 bool ReadSubfolders(const std::wstring& folder, std::vector<std::wstring>& names)
 {
     names.clear();
-    std::wstring searchPattern = folder;
-    if (searchPattern.back() != L'\\')
-        searchPattern += L'\\';
-    searchPattern += L'*';
+    const std::wstring searchPattern = EveryEntryOf(folder);
     QuietErrorMode quiet;
     WIN32_FIND_DATAW data{};
     UniqueFind find(FindFirstFileExW(searchPattern.c_str(), FindExInfoBasic, &data, FindExSearchLimitToDirectories,
                                      nullptr, 0));
-    if (!find) {
-        // An empty root folder has not even "." to report.
-        if (GetLastError() != ERROR_FILE_NOT_FOUND)
-            return false;
-        const DWORD attributes = GetFileAttributesW(folder.c_str());
-        return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-    }
+    if (!find)
+        return FoundEmptyFolder(folder);
     do {
         const DWORD attributes = data.dwFileAttributes;
         if (!(attributes & FILE_ATTRIBUTE_DIRECTORY) || (attributes & FILE_ATTRIBUTE_HIDDEN) ||
@@ -233,8 +226,8 @@ bool DirList::SetPath(const std::wstring& path)
     path_ = folder;
     entries_ = std::move(entries);
     Fill(current);
-    if (changed && onChange)
-        onChange();
+    if (changed)
+        Raise(onChange);
     return true;
 }
 

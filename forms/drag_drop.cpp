@@ -5,10 +5,15 @@
 #include <wrl/client.h>
 
 #include <algorithm>
-#include <atomic>
 #include <cstring>
 #include <memory>
 #include <utility>
+
+#include "forms/com_object.h"
+#include "forms/handles.h"
+#include "forms/ole.h"
+#include "forms/raise.h"
+#include "forms/skip.h"
 
 namespace forms {
 
@@ -21,49 +26,10 @@ FORMATETC FileListFormat()
     return FORMATETC{CF_HDROP, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
 }
 
-// Gives the medium back to its owner on every path out.
-class MediumGuard {
-public:
-    MediumGuard() = default;
-    ~MediumGuard() { ReleaseStgMedium(&medium); }
-    MediumGuard(const MediumGuard&) = delete;
-    MediumGuard& operator=(const MediumGuard&) = delete;
-    STGMEDIUM medium{};
-};
-
 // The drop target registered for a window: accepts file lists as copies, hands drops on.
-class DropTarget final : public IDropTarget {
+class DropTarget final : public ComObject<IDropTarget> {
 public:
     explicit DropTarget(FileDropTarget::Handler handler) : handler_(std::move(handler)) {}
-
-    static ComPtr<IDropTarget> Make(FileDropTarget::Handler handler)
-    {
-        auto owned = std::make_unique<DropTarget>(std::move(handler));
-        ComPtr<IDropTarget> result;
-        result.Attach(owned.release());  // the first reference now lives in the ComPtr
-        return result;
-    }
-
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override
-    {
-        if (!object)
-            return E_POINTER;
-        if (iid == IID_IUnknown || iid == IID_IDropTarget) {
-            *object = static_cast<IDropTarget*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *object = nullptr;
-        return E_NOINTERFACE;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
-    ULONG STDMETHODCALLTYPE Release() override
-    {
-        const ULONG left = --references_;
-        if (left == 0)
-            std::unique_ptr<DropTarget> last(this);
-        return left;
-    }
 
     HRESULT STDMETHODCALLTYPE DragEnter(IDataObject* data, DWORD, POINTL, DWORD* effect) override
     {
@@ -90,20 +56,12 @@ public:
         offersFiles_ = false;
         if (effect)
             *effect = HasFileList(data) ? DROPEFFECT_COPY : DROPEFFECT_NONE;
-        try {
-            if (handler_)
-                handler_(data);
-        } catch (...) {
-            // The drop comes through OLE's message loop: nothing may unwind into it.
-        }
+        // The drop comes through OLE's message loop: nothing may unwind into it.
+        GuardedCall(L"drop", [&] { Raise(handler_, data); });
         return S_OK;
     }
 
 private:
-    ~DropTarget() = default;
-    friend struct std::default_delete<DropTarget>;
-
-    std::atomic<ULONG> references_{1};
     FileDropTarget::Handler handler_;
     bool offersFiles_ = false;
 };
@@ -166,18 +124,14 @@ std::vector<std::wstring> DroppedFiles(IDataObject* data)
     if (!data)
         return paths;
     FORMATETC format = FileListFormat();
-    MediumGuard guard;
-    if (FAILED(data->GetData(&format, &guard.medium)) || guard.medium.tymed != TYMED_HGLOBAL ||
-        !guard.medium.hGlobal)
+    UniqueStgMedium medium;
+    if (FAILED(data->GetData(&format, medium.put())) || medium.get().tymed != TYMED_HGLOBAL || !medium.get().hGlobal)
         return paths;
     // Any program can start a drag: its list is read only within the memory it handed over.
-    const SIZE_T size = GlobalSize(guard.medium.hGlobal);
-    const auto* bytes = static_cast<const char*>(GlobalLock(guard.medium.hGlobal));
-    if (!bytes)
+    const GlobalLockScope<const char> bytes(medium.get().hGlobal);
+    if (!bytes.get())
         return paths;
-    paths = ReadFileList(bytes, size);
-    GlobalUnlock(guard.medium.hGlobal);
-    return paths;
+    return ReadFileList(bytes.get(), bytes.Size());
 }
 
 FileDropTarget::~FileDropTarget()
@@ -190,7 +144,7 @@ bool FileDropTarget::Register(HWND window, Handler onDrop)
     Revoke();
     if (!window)
         return false;
-    ComPtr<IDropTarget> target = DropTarget::Make(std::move(onDrop));
+    ComPtr<IDropTarget> target = DropTarget::Make<DropTarget>(std::move(onDrop));
     if (FAILED(RegisterDragDrop(window, target.Get())))
         return false;
     window_ = window;

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "forms/list_support.h"
+#include "forms/raise.h"
 
 namespace forms {
 
@@ -106,8 +107,7 @@ bool DriveList::SetDrive(const std::wstring& text)
     SendMessageW(Hwnd(), CB_SETCURSEL, static_cast<WPARAM>(index), 0);
     if (index != selected_) {
         selected_ = index;
-        if (onChange)
-            onChange();
+        Raise(onChange);
     }
     return true;
 }
@@ -139,14 +139,7 @@ int DriveList::ListCount() const
 
 std::wstring DriveList::List(int index) const
 {
-    const LRESULT length = SendMessageW(Hwnd(), CB_GETLBTEXTLEN, static_cast<WPARAM>(index), 0);
-    if (length == CB_ERR || length < 0)
-        return {};
-    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
-    const LRESULT copied =
-        SendMessageW(Hwnd(), CB_GETLBTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text.data()));
-    text.resize(copied == CB_ERR || copied < 0 ? 0 : static_cast<size_t>(copied));
-    return text;
+    return ComboBoxItem(Hwnd(), index);
 }
 
 bool DriveList::OnCommand(WORD code)
@@ -157,8 +150,7 @@ bool DriveList::OnCommand(WORD code)
     // Browsing the open list with the arrow keys reports the same entry again; raise only on a change.
     if (index >= 0 && index != selected_) {
         selected_ = index;
-        if (onChange)
-            onChange();
+        Raise(onChange);
     }
     return true;
 }

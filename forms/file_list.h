@@ -57,14 +57,4 @@ private:
     std::wstring pattern_ = L"*.*";
 };
 
-// Whether a file name matches one of the ";"-separated patterns, without regard to case.
-bool MatchesPattern(const std::wstring& name, const std::wstring& patterns);
-
-// The folder a path names ("C:", "c: [label]", "C:\a\b\" and so on), as "C:\a\b" in the file system's own
-// letter case and without trailing backslash except a root ("C:\"). Empty when it is no readable folder.
-std::wstring ResolveFolderPath(const std::wstring& path);
-
-// Case-insensitive order of names, the same on every system locale.
-bool NameLess(const std::wstring& a, const std::wstring& b);
-
 }  // namespace forms

@@ -2,7 +2,10 @@
 
 #include <map>
 
+#include "forms/clipboard.h"
 #include "forms/fonts.h"
+#include "forms/raise.h"
+#include "forms/skip.h"
 
 namespace forms {
 
@@ -120,8 +123,7 @@ bool Form::Load(const FormStyle& style)
                      SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
     raiseResize_ = true;
-    if (onLoad)
-        onLoad();
+    Raise(onLoad);
     return true;
 }
 
@@ -297,6 +299,10 @@ LRESULT CALLBACK Form::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPa
         if (form)
             form->hwnd_.reset(hwnd);
     }
+    // The clipboard's requests come first, even while the form object is already gone.
+    LRESULT answer = 0;
+    if (HandleClipboardOwnerMessage(hwnd, msg, wParam, lParam, answer))
+        return answer;
     auto* form = reinterpret_cast<Form*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
     if (msg == WM_NCDESTROY) {
         SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
@@ -306,12 +312,11 @@ LRESULT CALLBACK Form::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPa
     }
     if (!form)
         return DefWindowProcW(hwnd, msg, wParam, lParam);
-    try {
-        return form->Dispatch(msg, wParam, lParam);
-    } catch (...) {
-        // A handler's failure must not unwind through the system's code.
-        return DefWindowProcW(hwnd, msg, wParam, lParam);
-    }
+    LRESULT result = 0;
+    // A handler's failure must not unwind through the system's code.
+    if (GuardedCall(L"form message", [&] { result = form->Dispatch(msg, wParam, lParam); }))
+        return result;
+    return DefWindowProcW(hwnd, msg, wParam, lParam);
 }
 
 LRESULT Form::Dispatch(UINT msg, WPARAM wParam, LPARAM lParam)
@@ -340,13 +345,11 @@ LRESULT Form::Dispatch(UINT msg, WPARAM wParam, LPARAM lParam)
     case WM_SIZE:
         if (raiseResize_) {
             ++resizeCount_;
-            if (onResize)
-                onResize();
+            Raise(onResize);
         }
         return 0;
     case WM_SETFOCUS:
-        if (onGotFocus)
-            onGotFocus();
+        Raise(onGotFocus);
         return 0;
     case WM_ACTIVATE:
         if (LOWORD(wParam) == WA_INACTIVE) {
@@ -375,22 +378,20 @@ LRESULT Form::Dispatch(UINT msg, WPARAM wParam, LPARAM lParam)
         break;
     case WM_CLOSE:
         if (onClose)
-            onClose();
+            Raise(onClose);
         else
             Unload();
         return 0;
     case WM_DESTROY:
         lastFocus_ = nullptr;
-        if (onUnload)
-            onUnload();
+        Raise(onUnload);
         return 0;
     case WM_DPICHANGED: {
         const auto* suggested = reinterpret_cast<const RECT*>(lParam);
         if (suggested)
             SetWindowPos(hwnd, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
                          suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
-        if (onDpiChanged)
-            onDpiChanged();
+        Raise(onDpiChanged);
         return 0;
     }
     default:

@@ -55,6 +55,11 @@ struct GdiObjectTraits {
     static Handle Invalid() { return nullptr; }
     static void Close(Handle h) { DeleteObject(h); }
 };
+struct HiconTraits {  // icons and cursors made by the program, never shared ones from LoadIcon
+    using Handle = HICON;
+    static Handle Invalid() { return nullptr; }
+    static void Close(Handle h) { DestroyIcon(h); }
+};
 struct HmenuTraits {
     using Handle = HMENU;
     static Handle Invalid() { return nullptr; }
@@ -86,7 +91,7 @@ using UniqueHdc = UniqueHandle<HdcTraits>;
 using UniqueHbitmap = UniqueHandle<GdiObjectTraits<HBITMAP>>;
 using UniqueHfont = UniqueHandle<GdiObjectTraits<HFONT>>;
 using UniqueHbrush = UniqueHandle<GdiObjectTraits<HBRUSH>>;
-using UniqueHicon = UniqueHandle<GdiObjectTraits<HICON>>;
+using UniqueHicon = UniqueHandle<HiconTraits>;
 using UniqueHmenu = UniqueHandle<HmenuTraits>;
 using UniqueKernelHandle = UniqueHandle<KernelHandleTraits>;
 using UniqueFile = UniqueHandle<FileHandleTraits>;
@@ -126,6 +131,70 @@ public:
 private:
     HWND hwnd_;
     HDC dc_;
+};
+
+// A window's paint session from BeginPaint, ended on scope exit.
+class PaintScope {
+public:
+    explicit PaintScope(HWND hwnd) : hwnd_(hwnd), dc_(BeginPaint(hwnd, &paint_)) {}
+    ~PaintScope() { EndPaint(hwnd_, &paint_); }
+    PaintScope(const PaintScope&) = delete;
+    PaintScope& operator=(const PaintScope&) = delete;
+    HDC get() const { return dc_; }
+    const RECT& Area() const { return paint_.rcPaint; }
+
+private:
+    HWND hwnd_;
+    PAINTSTRUCT paint_{};
+    HDC dc_;
+};
+
+// The memory of a global handle, locked for the scope; get() is nullptr when it could not be locked.
+template <typename T = void>
+class GlobalLockScope {
+public:
+    explicit GlobalLockScope(HGLOBAL memory) : memory_(memory), data_(memory ? GlobalLock(memory) : nullptr) {}
+    ~GlobalLockScope()
+    {
+        if (data_)
+            GlobalUnlock(memory_);
+    }
+    GlobalLockScope(const GlobalLockScope&) = delete;
+    GlobalLockScope& operator=(const GlobalLockScope&) = delete;
+    T* get() const { return static_cast<T*>(data_); }
+    SIZE_T Size() const { return data_ ? GlobalSize(memory_) : 0; }
+
+private:
+    HGLOBAL memory_;
+    void* data_;
+};
+
+// The clipboard, opened for a window (another program may hold it for a moment: a few attempts are
+// made when asked) and closed on scope exit.
+class ClipboardSession {
+public:
+    explicit ClipboardSession(HWND owner, int attempts = 1) : open_(Open(owner, attempts)) {}
+    ~ClipboardSession()
+    {
+        if (open_)
+            CloseClipboard();
+    }
+    ClipboardSession(const ClipboardSession&) = delete;
+    ClipboardSession& operator=(const ClipboardSession&) = delete;
+    bool IsOpen() const { return open_; }
+
+private:
+    static bool Open(HWND owner, int attempts)
+    {
+        for (int attempt = 0; attempt < attempts; ++attempt) {
+            if (attempt > 0)
+                Sleep(10);
+            if (OpenClipboard(owner))
+                return true;
+        }
+        return false;
+    }
+    bool open_;
 };
 
 }  // namespace forms

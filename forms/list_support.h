@@ -3,6 +3,9 @@
 
 #include <windows.h>
 
+#include <algorithm>
+#include <string>
+
 namespace forms {
 
 // Keeps the system from asking "insert a disk" while a drive without a medium is probed.
@@ -33,5 +36,29 @@ private:
     HWND window_;
     WNDPROC proc_;
 };
+
+// The text of entry index of a list box (LB_ messages) or of a combo box's list (CB_ ones); empty
+// when there is no such entry or no window.
+inline std::wstring ItemText(HWND window, UINT lengthMessage, UINT textMessage, int index)
+{
+    if (!window || index < 0)
+        return {};
+    const LRESULT length = SendMessageW(window, lengthMessage, static_cast<WPARAM>(index), 0);
+    if (length <= 0)  // LB_ERR and CB_ERR are -1
+        return {};
+    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+    const LRESULT copied =
+        SendMessageW(window, textMessage, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text.data()));
+    text.resize(copied < 0 ? 0 : std::min(static_cast<size_t>(copied), static_cast<size_t>(length)));
+    return text;
+}
+inline std::wstring ListBoxItem(HWND list, int index)
+{
+    return ItemText(list, LB_GETTEXTLEN, LB_GETTEXT, index);
+}
+inline std::wstring ComboBoxItem(HWND combo, int index)
+{
+    return ItemText(combo, CB_GETLBTEXTLEN, CB_GETLBTEXT, index);
+}
 
 }  // namespace forms

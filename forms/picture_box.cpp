@@ -4,6 +4,8 @@
 
 #include <algorithm>
 
+#include "forms/raise.h"
+#include "forms/skip.h"
 #include "imaging/composite.h"
 
 namespace forms {
@@ -15,16 +17,8 @@ constexpr wchar_t kPictureBoxClass[] = L"QuadrinoPictureBox";
 // The class only gives the window; painting and input go through the control's subclass.
 bool RegisterPictureBoxClass()
 {
-    static const bool registered = [] {
-        WNDCLASSEXW wc{};
-        wc.cbSize = sizeof(wc);
-        wc.lpfnWndProc = DefWindowProcW;
-        wc.hInstance = GetModuleHandleW(nullptr);
-        wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-        wc.hbrBackground = nullptr;  // the persistent image paints everything
-        wc.lpszClassName = kPictureBoxClass;
-        return RegisterClassExW(&wc) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
-    }();
+    // No background: the persistent image paints everything.
+    static const bool registered = RegisterWrapperClass(kPictureBoxClass, nullptr);
     return registered;
 }
 
@@ -255,10 +249,9 @@ bool PictureBox::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& 
         result = 1;  // the paint covers everything from the image
         return true;
     case WM_PAINT: {
-        PAINTSTRUCT paint{};
-        HDC dc = BeginPaint(Hwnd(), &paint);
-        if (dc) {
-            const RECT& area = paint.rcPaint;
+        const PaintScope paint(Hwnd());
+        if (const HDC dc = paint.get()) {
+            const RECT& area = paint.Area();
             if (image_) {
                 BitBlt(dc, area.left, area.top, area.right - area.left, area.bottom - area.top, imageDc_.get(),
                        area.left, area.top, SRCCOPY);
@@ -274,7 +267,6 @@ bool PictureBox::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& 
                 DrawFocusRect(dc, &client);
             }
         }
-        EndPaint(Hwnd(), &paint);
         result = 0;
         return true;
     }
@@ -308,13 +300,9 @@ bool PictureBox::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& 
         RECT client{};
         GetClientRect(Hwnd(), &client);
         const POINT at{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
-        if (wasPressed && PtInRect(&client, at) && onClick) {
-            try {
-                onClick();
-            } catch (...) {
-                // A failing click handler must not unwind through the window procedure.
-            }
-        }
+        // A failing click handler must not unwind through the window procedure.
+        if (wasPressed && PtInRect(&client, at))
+            GuardedCall(L"picture box click", [this] { Raise(onClick); });
         result = 0;
         return true;
     }

@@ -1,5 +1,7 @@
 #include "forms/popup_menu.h"
 
+#include "forms/raise.h"
+
 namespace forms {
 
 namespace {
@@ -65,9 +67,7 @@ void PopupMenu::ShowAt(HWND owner, POINT screenPoint)
     if (chosen == 0 || chosen > items_.size())
         return;
     // A copy, so the handler may change this menu's items while it runs.
-    const std::function<void()> handler = items_[chosen - 1].onClick;
-    if (handler)
-        handler();
+    Raise(items_[chosen - 1].onClick);
 }
 
 }  // namespace forms

@@ -1,7 +1,10 @@
-#include "forms/controls.h"
+#include "forms/timer.h"
 
 #include <map>
 #include <utility>
+
+#include "forms/raise.h"
+#include "forms/skip.h"
 
 namespace forms {
 
@@ -59,15 +62,10 @@ void CALLBACK Timer::TimerProc(HWND hwnd, UINT, UINT_PTR id, DWORD)
     const auto found = timers.find({hwnd, id});
     if (found == timers.end())
         return;
-    // A copy: the handler may stop or destroy this timer.
-    const auto handler = found->second->onTick;
-    if (!handler)
-        return;
-    try {
-        handler();
-    } catch (...) {
-        // Nothing may unwind into the system's dispatching code.
-    }
+    // Raised through a copy: the handler may stop or destroy this timer. Nothing may unwind into the
+    // system's dispatching code.
+    const auto& handler = found->second->onTick;
+    GuardedCall(L"timer tick", [&handler] { Raise(handler); });
 }
 
 }  // namespace forms

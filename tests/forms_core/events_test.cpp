@@ -9,6 +9,7 @@
 #include "forms/controls.h"
 #include "forms/events.h"
 #include "forms/form.h"
+#include "forms/timer.h"
 #include "pump.h"
 
 namespace {

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "forms/file_list.h"
+#include "forms/paths.h"
 #include "forms/form.h"
 #include "support/test_env.h"
 

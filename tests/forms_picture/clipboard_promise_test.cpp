@@ -1,4 +1,4 @@
-// The clipboard bitmap of a window of this thread is promised and handed over when asked for.
+// The clipboard bitmap of a form of this thread is promised and handed over when asked for.
 
 #include <gtest/gtest.h>
 
@@ -8,41 +8,27 @@
 #include <thread>
 
 #include "forms/clipboard.h"
+#include "forms/form.h"
 #include "forms/picture.h"
 #include "forms/picture_box.h"
 #include "test_images.h"
 
+using picturetest::ClipboardPixels;
+using picturetest::ExpectSameColours;
+using picturetest::MakeDib;
 using picturetest::Pixels;
 
 namespace {
 
-forms::UniqueHbitmap MakeDib(const Pixels& pixels)
-{
-    void* bits = nullptr;
-    forms::UniqueHbitmap dib = forms::CreateDib32(pixels.width, pixels.height, &bits);
-    if (bits)
-        std::copy(pixels.argb.begin(), pixels.argb.end(), static_cast<std::uint32_t*>(bits));
-    return dib;
-}
+// Only a form promises: its window procedure answers the clipboard's requests.
+class FormHost {
+public:
+    FormHost() { form_.Load(forms::FormStyle{}); }
+    HWND get() const { return form_.Hwnd(); }
 
-Pixels ClipboardPixels(HWND window)
-{
-    Pixels pixels;
-    if (!OpenClipboard(window))
-        return pixels;
-    if (auto bitmap = static_cast<HBITMAP>(GetClipboardData(CF_BITMAP)))
-        pixels = picturetest::ReadBitmap(bitmap);
-    CloseClipboard();
-    return pixels;
-}
-
-void ExpectSameColours(const Pixels& got, const Pixels& want)
-{
-    ASSERT_EQ(got.width, want.width);
-    ASSERT_EQ(got.height, want.height);
-    for (size_t i = 0; i < want.argb.size(); ++i)
-        ASSERT_EQ(got.argb[i] & 0xffffffu, want.argb[i] & 0xffffffu) << i;
-}
+private:
+    forms::Form form_;
+};
 
 // A box whose persistent image holds the pattern at its top left.
 void Draw(forms::PictureBox& box, const Pixels& pattern)
@@ -54,7 +40,7 @@ void Draw(forms::PictureBox& box, const Pixels& pattern)
 
 TEST(ClipboardPromise, PixelsAreThoseOfTheMomentOfCopyingNotOfTheAsking)
 {
-    picturetest::HostWindow host;
+    FormHost host;
     forms::PictureBox box;
     ASSERT_TRUE(box.Create(host.get(), {0, 0, 70, 50}));
     const Pixels first = picturetest::Pattern(box.ScaleWidth(), box.ScaleHeight(), 21);
@@ -69,7 +55,7 @@ TEST(ClipboardPromise, PixelsAreThoseOfTheMomentOfCopyingNotOfTheAsking)
 
 TEST(ClipboardPromise, OnlyTheGivenTopLeftPartIsCopied)
 {
-    picturetest::HostWindow host;
+    FormHost host;
     forms::PictureBox box;
     ASSERT_TRUE(box.Create(host.get(), {0, 0, 70, 50}));
     const Pixels whole = picturetest::Pattern(box.ScaleWidth(), box.ScaleHeight(), 23);
@@ -87,7 +73,7 @@ TEST(ClipboardPromise, OnlyTheGivenTopLeftPartIsCopied)
 
 TEST(ClipboardPromise, AnotherThreadAsksAndGetsThePixels)
 {
-    picturetest::HostWindow host;
+    FormHost host;
     const Pixels pattern = picturetest::Pattern(31, 19, 24);
     forms::UniqueHbitmap bitmap = MakeDib(pattern);
     ASSERT_TRUE(forms::ClipboardSetBitmap(host.get(), bitmap.get()));
@@ -113,7 +99,7 @@ TEST(ClipboardPromise, TheBitmapStaysWhenTheOwnerIsDestroyed)
 {
     const Pixels pattern = picturetest::Pattern(12, 8, 25);
     {
-        picturetest::HostWindow host;
+        FormHost host;
         forms::UniqueHbitmap bitmap = MakeDib(pattern);
         ASSERT_TRUE(forms::ClipboardSetBitmap(host.get(), bitmap.get()));
     }
@@ -122,7 +108,7 @@ TEST(ClipboardPromise, TheBitmapStaysWhenTheOwnerIsDestroyed)
 
 TEST(ClipboardPromise, AnEmptiedClipboardHandsNothingOver)
 {
-    picturetest::HostWindow host;
+    FormHost host;
     picturetest::HostWindow other;
     forms::UniqueHbitmap bitmap = MakeDib(picturetest::Pattern(6, 6, 26));
     ASSERT_TRUE(forms::ClipboardSetBitmap(host.get(), bitmap.get()));

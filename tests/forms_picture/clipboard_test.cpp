@@ -9,30 +9,12 @@
 #include "forms/picture_box.h"
 #include "test_images.h"
 
+using picturetest::ClipboardPixels;
+using picturetest::ExpectSameColours;
+using picturetest::MakeDib;
 using picturetest::Pixels;
 
 namespace {
-
-forms::UniqueHbitmap MakeDib(const Pixels& pixels)
-{
-    void* bits = nullptr;
-    forms::UniqueHbitmap dib = forms::CreateDib32(pixels.width, pixels.height, &bits);
-    if (bits)
-        std::copy(pixels.argb.begin(), pixels.argb.end(), static_cast<std::uint32_t*>(bits));
-    return dib;
-}
-
-// The clipboard's bitmap as pixels, read while the clipboard is open.
-Pixels ClipboardPixels(HWND window)
-{
-    Pixels pixels;
-    if (!OpenClipboard(window))
-        return pixels;
-    if (auto bitmap = static_cast<HBITMAP>(GetClipboardData(CF_BITMAP)))
-        pixels = picturetest::ReadBitmap(bitmap);
-    CloseClipboard();
-    return pixels;
-}
 
 // The bitmap handle the clipboard holds now.
 HBITMAP ClipboardBitmap(HWND window)
@@ -42,14 +24,6 @@ HBITMAP ClipboardBitmap(HWND window)
     auto bitmap = static_cast<HBITMAP>(GetClipboardData(CF_BITMAP));
     CloseClipboard();
     return bitmap;
-}
-
-void ExpectSameColours(const Pixels& got, const Pixels& want)
-{
-    ASSERT_EQ(got.width, want.width);
-    ASSERT_EQ(got.height, want.height);
-    for (size_t i = 0; i < want.argb.size(); ++i)
-        ASSERT_EQ(got.argb[i] & 0xffffffu, want.argb[i] & 0xffffffu) << i;
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 #include "test_images.h"
 
+#include <gtest/gtest.h>
+
 #include <wincodec.h>
 #include <wrl/client.h>
 
@@ -238,6 +240,32 @@ void PumpMessages()
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
     }
+}
+
+forms::UniqueHbitmap MakeDib(const Pixels& pixels)
+{
+    void* bits = nullptr;
+    forms::UniqueHbitmap dib = forms::CreateDib32(pixels.width, pixels.height, &bits);
+    if (bits)
+        std::copy(pixels.argb.begin(), pixels.argb.end(), static_cast<std::uint32_t*>(bits));
+    return dib;
+}
+
+Pixels ClipboardPixels(HWND window)
+{
+    const forms::ClipboardSession session(window);
+    if (!session.IsOpen())
+        return {};
+    const auto bitmap = static_cast<HBITMAP>(GetClipboardData(CF_BITMAP));
+    return bitmap ? ReadBitmap(bitmap) : Pixels{};
+}
+
+void ExpectSameColours(const Pixels& got, const Pixels& want)
+{
+    ASSERT_EQ(got.width, want.width);
+    ASSERT_EQ(got.height, want.height);
+    for (size_t i = 0; i < want.argb.size(); ++i)
+        ASSERT_EQ(got.argb[i] & 0xffffffu, want.argb[i] & 0xffffffu) << i;
 }
 
 }  // namespace picturetest

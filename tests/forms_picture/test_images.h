@@ -37,6 +37,13 @@ Pixels ReadDc(HDC dc, int width, int height);
 // Reads any bitmap (not selected into a DC) as 32-bit pixels.
 Pixels ReadBitmap(HBITMAP bitmap);
 
+// A 32-bit DIB holding the pixels.
+forms::UniqueHbitmap MakeDib(const Pixels& pixels);
+// The clipboard's CF_BITMAP, read while the clipboard is open for the window; empty when there is none.
+Pixels ClipboardPixels(HWND window);
+// Fails the test unless both have the same size and colours (alpha aside).
+void ExpectSameColours(const Pixels& got, const Pixels& want);
+
 // A plain top-level window hosting the controls of a test; reflects notifications to them.
 class HostWindow {
 public:

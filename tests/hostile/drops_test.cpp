@@ -13,6 +13,8 @@
 namespace {
 
 using hostile::Bound;
+using testsupport::DropFilesBytes;
+using testsupport::MakeRawFileListData;
 using testsupport::Prompter;
 using testsupport::WriteFileBytes;
 
@@ -73,7 +75,7 @@ TEST_F(HostileDrops, TenThousandFilesAtOnceOpenTheFirstOnly)
 TEST_F(HostileDrops, ADropWithoutAFileListLeavesEverythingWhereItWas)
 {
     const auto text = testsupport::MakeTextDropData(L"C:\\Bilder\\Wand.bmp");
-    const auto refusing = hostile::MakeRawFileListData(hostile::DropFilesBytes({images_ / L"Erst.bmp"}), true);
+    const auto refusing = MakeRawFileListData(DropFilesBytes({images_ / L"Erst.bmp"}), true);
     for (IDataObject* data : {text.Get(), refusing.Get(), static_cast<IDataObject*>(nullptr)}) {
         DropEverywhere(data);
         EXPECT_EQ(form_->List1.ListCount(), 0);
@@ -109,13 +111,13 @@ TEST_F(HostileDrops, MalformedFileListsAreReadSafelyOrNotAtAll)
         withHeader(3, wide + std::string(4, '\0')),         // offset inside the header
         std::string(reinterpret_cast<const char*>(&ansiHeader), sizeof(ansiHeader)) + "C:\\x.bmp" +
             std::string(2, '\0'),                           // an ANSI list
-        hostile::DropFilesBytes({path, L"", path}),       // an empty entry ends the list
+        DropFilesBytes({path, L"", path}),                  // an empty entry ends the list
     };
     // Only the ANSI list and the list ended early hold a readable path.
     const std::vector<std::vector<std::wstring>> expected = {{}, {}, {}, {}, {}, {}, {}, {}, {}, {L"C:\\x.bmp"}, {path}};
     for (std::size_t i = 0; i < hostileLists.size(); ++i) {
         SCOPED_TRACE(i);
-        const auto data = hostile::MakeRawFileListData(hostileLists[i]);
+        const auto data = MakeRawFileListData(hostileLists[i]);
         std::vector<std::wstring> paths;
         {
             Bound bound(10, "reading a malformed file list");

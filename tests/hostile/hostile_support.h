@@ -106,15 +106,6 @@ private:
     bool opened_ = false;
 };
 
-// ---- Drops -------------------------------------------------------------------------------------
-
-// A data object that claims the file-list format and hands out exactly these bytes as its HGLOBAL
-// (a DROPFILES built by a careless or hostile drag source). With failGetData it claims the format
-// but refuses to deliver it.
-Microsoft::WRL::ComPtr<IDataObject> MakeRawFileListData(const std::string& bytes, bool failGetData = false);
-// A well-formed DROPFILES (wide) of the paths, as bytes.
-std::string DropFilesBytes(const std::vector<std::wstring>& paths);
-
 // ---- Main window -------------------------------------------------------------------------------
 
 // A shown main window with its timer stopped, the collection folder in a fresh temporary folder,

@@ -2,10 +2,10 @@
 
 #include <shlobj.h>
 
-#include <atomic>
+#include <algorithm>
 #include <cstring>
-#include <memory>
 
+#include "forms/com_object.h"
 #include "forms/handles.h"
 
 namespace testsupport {
@@ -14,43 +14,12 @@ using Microsoft::WRL::ComPtr;
 
 namespace {
 
-forms::UniqueHglobal MakeGlobal(const void* bytes, size_t size)
-{
-    forms::UniqueHglobal global(GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, size));
-    if (!global)
-        return global;
-    void* target = GlobalLock(global.get());
-    if (!target)
-        return forms::UniqueHglobal();
-    std::memcpy(target, bytes, size);
-    GlobalUnlock(global.get());
-    return global;
-}
-
 // Offers one format on an HGLOBAL; each GetData hands out a fresh copy the caller frees.
-class OneFormatData final : public IDataObject {
+class OneFormatData final : public forms::ComObject<IDataObject> {
 public:
-    OneFormatData(CLIPFORMAT format, std::vector<char> bytes) : format_(format), bytes_(std::move(bytes)) {}
-
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override
+    OneFormatData(CLIPFORMAT format, std::string bytes, bool failGetData)
+        : format_(format), bytes_(std::move(bytes)), failGetData_(failGetData)
     {
-        if (!object)
-            return E_POINTER;
-        if (iid == IID_IUnknown || iid == IID_IDataObject) {
-            *object = static_cast<IDataObject*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *object = nullptr;
-        return E_NOINTERFACE;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
-    ULONG STDMETHODCALLTYPE Release() override
-    {
-        const ULONG left = --references_;
-        if (left == 0)
-            std::unique_ptr<OneFormatData> last(this);
-        return left;
     }
 
     HRESULT STDMETHODCALLTYPE GetData(FORMATETC* format, STGMEDIUM* medium) override
@@ -60,9 +29,15 @@ public:
         const HRESULT offered = QueryGetData(format);
         if (offered != S_OK)
             return offered;
-        forms::UniqueHglobal copy = MakeGlobal(bytes_.data(), bytes_.size());
-        if (!copy)
-            return E_OUTOFMEMORY;
+        if (failGetData_)
+            return DV_E_FORMATETC;
+        forms::UniqueHglobal copy(GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, std::max<size_t>(bytes_.size(), 1)));
+        {
+            const forms::GlobalLockScope<char> target(copy.get());
+            if (!target.get())
+                return E_OUTOFMEMORY;
+            std::memcpy(target.get(), bytes_.data(), bytes_.size());
+        }
         medium->tymed = TYMED_HGLOBAL;
         medium->hGlobal = copy.release();
         medium->pUnkForRelease = nullptr;
@@ -95,49 +70,43 @@ public:
     HRESULT STDMETHODCALLTYPE EnumDAdvise(IEnumSTATDATA**) override { return OLE_E_ADVISENOTSUPPORTED; }
 
 private:
-    ~OneFormatData() = default;
-    friend struct std::default_delete<OneFormatData>;
-
-    std::atomic<ULONG> references_{1};
     CLIPFORMAT format_;
-    std::vector<char> bytes_;
+    std::string bytes_;
+    bool failGetData_;
 };
-
-ComPtr<IDataObject> Make(CLIPFORMAT format, std::vector<char> bytes)
-{
-    auto owned = std::make_unique<OneFormatData>(format, std::move(bytes));
-    ComPtr<IDataObject> result;
-    result.Attach(owned.release());
-    return result;
-}
 
 }  // namespace
 
-ComPtr<IDataObject> MakeFileDropData(const std::vector<std::wstring>& paths)
+std::string DropFilesBytes(const std::vector<std::wstring>& paths)
 {
-    // DROPFILES, then each path with its terminator, then one more terminator.
-    std::wstring list;
-    for (const auto& path : paths) {
-        list += path;
-        list += L'\0';
-    }
-    list += L'\0';
-    if (paths.empty())
-        list += L'\0';
-    std::vector<char> bytes(sizeof(DROPFILES) + list.size() * sizeof(wchar_t));
     DROPFILES header{};
     header.pFiles = sizeof(DROPFILES);
     header.fWide = TRUE;
-    std::memcpy(bytes.data(), &header, sizeof(header));
-    std::memcpy(bytes.data() + sizeof(DROPFILES), list.data(), list.size() * sizeof(wchar_t));
-    return Make(CF_HDROP, std::move(bytes));
+    std::string bytes(reinterpret_cast<const char*>(&header), sizeof(header));
+    for (const std::wstring& path : paths)
+        bytes.append(reinterpret_cast<const char*>(path.c_str()), (path.size() + 1) * sizeof(wchar_t));
+    bytes.append(sizeof(wchar_t), '\0');
+    return bytes;
+}
+
+ComPtr<IDataObject> MakeRawFileListData(const std::string& bytes, bool failGetData)
+{
+    return OneFormatData::Make<OneFormatData>(CF_HDROP, bytes, failGetData);
+}
+
+ComPtr<IDataObject> MakeFileDropData(const std::vector<std::wstring>& paths)
+{
+    std::string bytes = DropFilesBytes(paths);
+    // An empty list still ends in two terminators, as the shell writes it.
+    if (paths.empty())
+        bytes.append(sizeof(wchar_t), '\0');
+    return MakeRawFileListData(bytes);
 }
 
 ComPtr<IDataObject> MakeTextDropData(const std::wstring& text)
 {
-    std::vector<char> bytes((text.size() + 1) * sizeof(wchar_t));
-    std::memcpy(bytes.data(), text.c_str(), bytes.size());
-    return Make(CF_UNICODETEXT, std::move(bytes));
+    const std::string bytes(reinterpret_cast<const char*>(text.c_str()), (text.size() + 1) * sizeof(wchar_t));
+    return OneFormatData::Make<OneFormatData>(CF_UNICODETEXT, bytes, false);
 }
 
 }  // namespace testsupport

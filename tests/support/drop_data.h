@@ -17,4 +17,12 @@ Microsoft::WRL::ComPtr<IDataObject> MakeFileDropData(const std::vector<std::wstr
 // A data object that offers plain text only and no file list.
 Microsoft::WRL::ComPtr<IDataObject> MakeTextDropData(const std::wstring& text);
 
+// A data object that claims the file-list format and hands out exactly these bytes as its HGLOBAL
+// (a DROPFILES built by a careless or hostile drag source). With failGetData it claims the format
+// but refuses to deliver it.
+Microsoft::WRL::ComPtr<IDataObject> MakeRawFileListData(const std::string& bytes, bool failGetData = false);
+
+// A well-formed DROPFILES (wide) of the paths, as bytes.
+std::string DropFilesBytes(const std::vector<std::wstring>& paths);
+
 }  // namespace testsupport

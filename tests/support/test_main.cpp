@@ -2,20 +2,19 @@
 
 #include <windows.h>
 #include <commctrl.h>
-#include <ole2.h>
 
+#include "forms/ole.h"
 #include "support/test_env.h"
 
 int main(int argc, char** argv)
 {
     testing::InitGoogleTest(&argc, argv);
     // Windows, the clipboard and drag and drop all want an OLE apartment on this thread.
-    if (FAILED(OleInitialize(nullptr)))
+    const forms::OleScope ole;
+    if (!ole.Succeeded())
         return 2;
     INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
     InitCommonControlsEx(&icc);
     testsupport::InstallTestSeams();
-    const int result = RUN_ALL_TESTS();
-    OleUninitialize();
-    return result;
+    return RUN_ALL_TESTS();
 }

@@ -3,6 +3,7 @@
 #include "ui/dialogs/frm_copy.h"
 
 #include "common/commands.h"
+#include "forms/skip.h"
 
 namespace ui {
 
@@ -50,9 +51,9 @@ void frmCopy::Command2_Click()
     const std::wstring target = TargetFolder + newName;
     // A copy never replaces a file: one that exists but cannot be read looks free to FileExists.
     if (MoveMode)
-        MoveFileExW(source.c_str(), target.c_str(), MOVEFILE_COPY_ALLOWED);
+        forms::SkipIfFalse(MoveFileExW(source.c_str(), target.c_str(), MOVEFILE_COPY_ALLOWED), L"move");
     else
-        CopyFileW(source.c_str(), target.c_str(), TRUE);
+        forms::SkipIfFalse(CopyFileW(source.c_str(), target.c_str(), TRUE), L"copy");
     Accepted = true;
     CloseDialog();
 }

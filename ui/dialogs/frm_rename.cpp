@@ -3,6 +3,7 @@
 #include "ui/dialogs/frm_rename.h"
 
 #include "common/commands.h"
+#include "forms/skip.h"
 
 namespace ui {
 
@@ -45,7 +46,7 @@ void frmRename::Command2_Click()
         // The message box is the only window taking input while it is up.
         Hide();
         std::wstring title;
-        Commands::ShowMessage(L"Datei " + NewName + L" existiert bereits.   ", 1, title);
+        Commands::ShowMessage(L"Datei " + NewName + L" existiert bereits.   ", Commands::kMsgInformation, title);
         if (!IsLoaded())
             return;
         Show();
@@ -55,7 +56,7 @@ void frmRename::Command2_Click()
     const std::wstring source = SourceFolder + SourceFile;
     const std::wstring target = SourceFolder + NewName;
     // A name the system refuses leaves the file as it was: the old name is the one to select again.
-    if (!MoveFileExW(source.c_str(), target.c_str(), 0))
+    if (!forms::SkipIfFalse(MoveFileExW(source.c_str(), target.c_str(), 0), L"rename"))
         NewName = SourceFile;
     Accepted = true;
     CloseDialog();

@@ -37,11 +37,11 @@ void NameDialog::Form_Load()
 
 void NameDialog::Text1_KeyPress(std::int16_t& keyCode)
 {
-    if (keyCode == 13) {
+    if (keyCode == Commands::kKeyEnter) {
         Command2_Click();
         return;
     }
-    Commands::FilterKey(keyCode, 1);
+    Commands::FilterKey(keyCode, Commands::kFilterName);
 }
 
 void NameDialog::Command1_Click()
@@ -193,7 +193,7 @@ std::wstring FilterNameText(const std::wstring& text)
         if (ch < 32)
             continue;
         auto code = static_cast<std::int16_t>(ch);
-        Commands::FilterKey(code, 1);
+        Commands::FilterKey(code, Commands::kFilterName);
         if (code != 0)
             kept += ch;
     }

@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "common/commands.h"
+#include "res/resource.h"
 #include "ui/main/layout.h"
 #include "ui/main/start_picture.h"
 
@@ -83,7 +84,7 @@ bool Form1::Create()
     style.style = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
     style.clientWidthTwips = kClientWidthTwips;
     style.clientHeightTwips = kClientHeightTwips;
-    style.icon = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1));
+    style.icon = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_QUADRINO));
     if (!Load(style))
         return false;
 

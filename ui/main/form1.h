@@ -17,6 +17,7 @@
 #include "forms/form.h"
 #include "forms/picture_box.h"
 #include "forms/popup_menu.h"
+#include "forms/timer.h"
 
 namespace ui {
 

@@ -4,19 +4,14 @@
 
 #include "common/commands.h"
 #include "forms/drag_drop.h"
+#include "forms/paths.h"
 #include "ui/main/form1.h"
 
 namespace ui {
 
 namespace {
 
-// Upper case by the system's rules, so names compare without regard to letter case.
-std::wstring UpperCase(std::wstring text)
-{
-    if (!text.empty())
-        CharUpperBuffW(text.data(), static_cast<DWORD>(text.size()));
-    return text;
-}
+using forms::UpperCase;
 
 }  // namespace
 
@@ -37,7 +32,7 @@ void Form1::Drive1_Change()
     if (Dir1.SetPath(drive))
         return;
 
-    Warn(L"Das Laufwerk " + UpperCase(drive.substr(0, 2)) + L" ist nicht bereit.", 2);
+    Warn(L"Das Laufwerk " + UpperCase(drive.substr(0, 2)) + L" ist nicht bereit.", Commands::kMsgWarning);
     const std::wstring shown = Dir1.Path();
     if (shown.size() >= 2) {
         restoringDrive_ = true;
@@ -55,7 +50,7 @@ void Form1::Dir1_Change()
     }
     folderRefused_ = true;
 
-    Warn(L"Der Ordner " + folder + L" ist nicht mehr vorhanden.", 3);
+    Warn(L"Der Ordner " + folder + L" ist nicht mehr vorhanden.", Commands::kMsgError);
     // Back to the last folder that could be read; its own change puts File1 there again.
     if (!lastGoodFolder_.empty() && lastGoodFolder_ != folder && Dir1.SetPath(lastGoodFolder_)) {
         restoringDrive_ = true;

@@ -4,6 +4,7 @@
 
 #include "common/commands.h"
 #include "forms/message_box.h"
+#include "forms/skip.h"
 #include "ui/dialogs/frm_copy.h"
 #include "ui/dialogs/frm_rename.h"
 
@@ -21,7 +22,7 @@ void Form1::mnuCopy_Click()
     const std::wstring target = Commands::TilesFolder + Commands::CurrentFile;
     if (!Commands::FileExists(target)) {
         // Never replaces: a destination that exists but cannot be read looks free to FileExists.
-        CopyFileW(source.c_str(), target.c_str(), TRUE);
+        forms::SkipIfFalse(CopyFileW(source.c_str(), target.c_str(), TRUE), L"copy to the collection folder");
         return;
     }
     CopyDialog().Start(source, Commands::TilesFolder, false);
@@ -42,7 +43,7 @@ void Form1::mnuMove_Click()
     if (answer != IDYES)
         return;
     // Moves across drives too; an existing destination is never replaced.
-    MoveFileExW(source.c_str(), target.c_str(), MOVEFILE_COPY_ALLOWED);
+    forms::SkipIfFalse(MoveFileExW(source.c_str(), target.c_str(), MOVEFILE_COPY_ALLOWED), L"move to collection");
     File1.Refresh();
     PicW.Refresh();
     PicM.ClearPicture();

@@ -4,6 +4,7 @@
 #include "forms/clipboard.h"
 #include "forms/events.h"
 #include "forms/picture.h"
+#include "forms/skip.h"
 #include "ui/main/form1.h"
 
 namespace ui {
@@ -27,10 +28,10 @@ void Form1::File1_Click()
 
 void Form1::CopyPreviewToClipboard()
 {
-    forms::ClipboardClear(Hwnd());
+    forms::SkipIfFalse(forms::ClipboardClear(Hwnd()), L"clear clipboard");
     forms::DoEvents();
     // Read after the pending events: a resize in between may have replaced the image.
-    forms::ClipboardSetBitmap(Hwnd(), PicW.Hdc(), PicW.ScaleWidth(), PicW.ScaleHeight());
+    forms::SkipIfFalse(forms::ClipboardSetBitmap(Hwnd(), PicW.Hdc(), PicW.ScaleWidth(), PicW.ScaleHeight()), L"copy");
 }
 
 void Form1::PicW_Click()
@@ -40,7 +41,7 @@ void Form1::PicW_Click()
     const std::wstring text = L"die Grafik befindet sich jetzt in der Zwischenablage.   " + Commands::CrLf +
                               L"now the graphic is on the clipboard.   " + Commands::CrLf;
     std::wstring title;  // ShowMessage puts the program's title in
-    Commands::ShowMessage(text, 1, title);
+    Commands::ShowMessage(text, Commands::kMsgInformation, title);
 }
 
 void Form1::PicM_Click()
