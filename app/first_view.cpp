@@ -32,8 +32,8 @@ bool OpenFirstView(ui::Form1& form)
         form.Drive1.SetDrive(StartFile.substr(0, 2));
         form.Dir1.SetPath(folder);
         form.File1.SetPath(folder);
-        if (const auto picture = forms::LoadPicture(StartFile))
-            form.PicM.SetPicture(*picture);
+        if (auto picture = forms::LoadPicture(StartFile))
+            form.ShowPicture(std::move(*picture));
         SelectListEntry(form.File1, GetFileName(StartFile));
     } else {
         form.Drive1.SetDrive(TilesFolder.substr(0, 2));

@@ -105,7 +105,7 @@ bool Form1::Create()
     Frame1.Create(window, L"Tile Preview:", at(kFrame1));
     PicM.Create(Frame1.Hwnd(), at(kPicM));
     PicM.SetAutoSize(true);
-    PicM.SetPicture(MakeStartPicture());
+    ShowPicture(MakeStartPicture());
     PicW.Create(window, at(kPicW));
     ApplyDesignLayout();
 

@@ -17,6 +17,7 @@
 #include "forms/form.h"
 #include "forms/picture_box.h"
 #include "forms/popup_menu.h"
+#include "imaging/pixels.h"
 #include "forms/timer.h"
 
 namespace ui {
@@ -31,6 +32,19 @@ public:
 
     // Reloads the selected image, tiles it over the preview and puts the tiling on the clipboard.
     void File1_Click();
+
+    // Shows a picture in PicM and keeps it, with its own alpha, for what leaves the program.
+    void ShowPicture(forms::Picture picture);
+    // Empties PicM.
+    void ClearShownPicture();
+    // What the tiling repeats: the shown picture with its own alpha, or what PicM shows, opaque.
+    // The owner keeps the pixels alive as long as a copy of it is held (a promised clipboard format).
+    struct TileSource {
+        std::shared_ptr<const void> owner;
+        imaging::ConstPixels pixels{};
+        std::uint32_t background = 0;  // PicM's background as 0x00RRGGBB, for outputs without alpha
+    };
+    TileSource CurrentTile() const;
 
     // Controls, in creation order.
     forms::CheckBox Check1;
@@ -78,6 +92,9 @@ public:
     void mnuMove_Click();
     void mnuRen_Click();
     void mnuDel_Click();
+    // Popup menu of PicW: the tiling saved at a chosen size, the desktop background.
+    void mnuSaveTiling_Click();
+    void mnuWallpaper_Click();
     void CopyDialog_Closed(bool accepted);
     void RenameDialog_Closed(bool accepted);
 
@@ -110,6 +127,7 @@ private:
     forms::UniqueHfont defaultFont_;
     std::wstring lastGoodFolder_;  // where the lists go back to when a drive or folder cannot be read
     bool restoringDrive_ = false;  // Drive1 is being put back: its change must not move Dir1
+    std::shared_ptr<const forms::Picture> shown_;  // the picture PicM shows, as decoded
     bool folderRefused_ = false;   // the last folder change could not list its files and was undone
     int quiet_ = 0;                // start-up and drops report nothing: nesting count
 };

@@ -46,7 +46,7 @@ void Form1::mnuMove_Click()
     forms::SkipIfFalse(MoveFileExW(source.c_str(), target.c_str(), MOVEFILE_COPY_ALLOWED), L"move to collection");
     File1.Refresh();
     PicW.Refresh();
-    PicM.ClearPicture();
+    ClearShownPicture();
 }
 
 void Form1::mnuRen_Click()
@@ -86,7 +86,7 @@ void Form1::CopyDialog_Closed(bool accepted)
     if (accepted && CopyDialog().MoveMode) {
         File1.Refresh();
         PicW.Refresh();
-        PicM.ClearPicture();
+        ClearShownPicture();
     } else {
         File1_Click();
     }
@@ -114,7 +114,7 @@ void Form1::mnuDel_Click()
     Commands::DeleteFile(asked);
     File1.Refresh();
     PicW.Refresh();
-    PicM.ClearPicture();
+    ClearShownPicture();
 }
 
 }  // namespace ui

@@ -5,6 +5,7 @@
 #include "forms/events.h"
 #include "forms/picture.h"
 #include "forms/skip.h"
+#include "imaging/composite.h"
 #include "ui/main/form1.h"
 
 namespace ui {
@@ -17,13 +18,56 @@ void Form1::File1_Click()
     Commands::CurrentFolder = File1.Path();
     Commands::AddBackslash(Commands::CurrentFolder);
     Commands::CurrentFile = name;
-    PicM.ClearPicture();
+    ClearShownPicture();
     forms::DoEvents();
     // A file that cannot be read as a picture leaves PicM empty; the tiling still goes on.
-    if (const auto picture = forms::LoadPicture(Commands::CurrentFolder + Commands::CurrentFile))
-        PicM.SetPicture(*picture);
+    if (auto picture = forms::LoadPicture(Commands::CurrentFolder + Commands::CurrentFile))
+        ShowPicture(std::move(*picture));
     Commands::TilePicture(PicW, PicM);
     CopyPreviewToClipboard();
+}
+
+void Form1::ShowPicture(forms::Picture picture)
+{
+    PicM.SetPicture(picture);
+    shown_ = PicM.HasPicture() ? std::make_shared<const forms::Picture>(std::move(picture)) : nullptr;
+}
+
+void Form1::ClearShownPicture()
+{
+    PicM.ClearPicture();
+    shown_.reset();
+}
+
+Form1::TileSource Form1::CurrentTile() const
+{
+    TileSource tile;
+    tile.background = imaging::FromColorref(PicM.BackColor());
+    // The decoded picture counts only while PicM still shows it; made pictures may leave alpha unset.
+    if (shown_ && PicM.HasPicture() && shown_->Width() == PicM.ScaleWidth() && shown_->Height() == PicM.ScaleHeight() &&
+        shown_->Bits() && !shown_->Premultiplied()) {
+        tile.owner = shown_;
+        tile.pixels = {shown_->Width(), shown_->Height(), static_cast<std::ptrdiff_t>(shown_->Width()) * 4, shown_->Bits()};
+        return tile;
+    }
+    // Otherwise PicM's own image, every pixel opaque.
+    const int width = PicM.ScaleWidth();
+    const int height = PicM.ScaleHeight();
+    DIBSECTION section{};
+    if (width <= 0 || height <= 0 || !PicM.Image() ||
+        GetObjectW(PicM.Image(), sizeof(section), &section) != sizeof(section) || !section.dsBm.bmBits)
+        return tile;
+    GdiFlush();
+    auto copy = std::make_shared<imaging::Image32>(width, height);
+    const auto* bits = static_cast<const std::uint8_t*>(section.dsBm.bmBits);
+    for (int y = 0; y < height; ++y) {
+        const auto* row = reinterpret_cast<const std::uint32_t*>(bits + static_cast<std::size_t>(y) * section.dsBm.bmWidthBytes);
+        for (int x = 0; x < width; ++x)
+            copy->At(x, y) = row[x] | 0xFF000000u;
+    }
+    tile.pixels = copy->View();
+    tile.owner = std::move(copy);
+    return tile;
 }
 
 void Form1::CopyPreviewToClipboard()
