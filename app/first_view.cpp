@@ -43,6 +43,7 @@ bool OpenFirstView(ui::Form1& form)
 
     forms::DoEvents();
     TilePicture(form.PicW, form.PicM);
+    form.RefreshView();
     forms::SkipIfFalse(forms::ClipboardClear(form.Hwnd()), L"clear clipboard");
     forms::DoEvents();
     forms::SkipIfFalse(

@@ -27,13 +27,28 @@ void ShowFocusMarksOnKeyboardUse(HWND root, const MSG& msg)
         EnumChildWindows(root, &ShowFocusMarks, 0);
 }
 
+// The wheel turns what is under the pointer within the same window, not only what has the focus.
+void SendWheelToWindowUnderPointer(MSG& msg)
+{
+    const POINT at{static_cast<short>(LOWORD(msg.lParam)), static_cast<short>(HIWORD(msg.lParam))};
+    const HWND under = WindowFromPoint(at);
+    if (under && under != msg.hwnd && GetWindowThreadProcessId(under, nullptr) == GetCurrentThreadId() &&
+        GetAncestor(under, GA_ROOT) == GetAncestor(msg.hwnd, GA_ROOT))
+        msg.hwnd = under;
+}
+
 void DispatchOne(MSG& msg)
 {
+    if (msg.message == WM_MOUSEWHEEL && msg.hwnd)
+        SendWheelToWindowUnderPointer(msg);
     // Keys for a form go through the dialog manager first, so Tab and Shift+Tab move the focus.
     if (msg.hwnd && msg.message >= WM_KEYFIRST && msg.message <= WM_KEYLAST) {
         const HWND root = GetAncestor(msg.hwnd, GA_ROOT);
         if (IsFormWindow(root))
             ShowFocusMarksOnKeyboardUse(root, msg);
+        // The window's own keys come first, whichever control has the focus.
+        if (const HACCEL keys = Form::AcceleratorsOf(root); keys && TranslateAcceleratorW(root, keys, &msg))
+            return;
         if (IsFormWindow(root) && IsDialogMessageW(root, &msg))
             return;
     }

@@ -285,6 +285,20 @@ void Form::SetTabOrder(std::initializer_list<const Control*> controls)
     }
 }
 
+void Form::SetAccelerators(const std::vector<ACCEL>& keys)
+{
+    std::vector<ACCEL> table = keys;
+    accelerators_.reset(table.empty() ? nullptr : CreateAcceleratorTableW(table.data(), static_cast<int>(table.size())));
+}
+
+HACCEL Form::AcceleratorsOf(HWND hwnd)
+{
+    if (!IsFormWindow(hwnd))
+        return nullptr;
+    const auto* form = reinterpret_cast<const Form*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    return form ? form->accelerators_.get() : nullptr;
+}
+
 bool Form::HandleMessage(UINT, WPARAM, LPARAM, LRESULT&)
 {
     return false;
@@ -386,6 +400,13 @@ LRESULT Form::Dispatch(UINT msg, WPARAM wParam, LPARAM lParam)
         lastFocus_ = nullptr;
         Raise(onUnload);
         return 0;
+    case WM_COMMAND:
+        // From the accelerator table: no control sent it.
+        if (HIWORD(wParam) == 1 && lParam == 0) {
+            Raise(onAccelerator, LOWORD(wParam));
+            return 0;
+        }
+        break;
     case WM_DPICHANGED: {
         const auto* suggested = reinterpret_cast<const RECT*>(lParam);
         if (suggested)

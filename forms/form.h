@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "forms/control.h"
 #include "forms/handles.h"
@@ -73,6 +74,12 @@ public:
     std::function<void()> onClose;
     std::function<void()> onUnload;    // the window is being destroyed (WM_DESTROY)
     std::function<void()> onDpiChanged;  // after the window was moved to a monitor of another DPI
+    std::function<void(WORD id)> onAccelerator;  // a key of the accelerator table was pressed
+
+    // Keys that work while the window is active, whichever of its controls has the focus.
+    void SetAccelerators(const std::vector<ACCEL>& keys);
+    // The accelerator table of a form's top-level window; nullptr for other windows.
+    static HACCEL AcceleratorsOf(HWND hwnd);
 
 protected:
     // Messages of the form's own window that a derived form wants first.
@@ -83,6 +90,7 @@ private:
     LRESULT Dispatch(UINT msg, WPARAM wParam, LPARAM lParam);
 
     UniqueHwnd hwnd_;
+    UniqueHaccel accelerators_;
     HWND lastFocus_ = nullptr;  // the control that had the focus when the window was deactivated
     UniqueHfont defaultFont_;   // answered to WM_GETFONT, so new controls take it
     bool raiseResize_ = false;  // no onResize while the window is being made

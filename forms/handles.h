@@ -65,6 +65,11 @@ struct HmenuTraits {
     static Handle Invalid() { return nullptr; }
     static void Close(Handle h) { DestroyMenu(h); }
 };
+struct HaccelTraits {
+    using Handle = HACCEL;
+    static Handle Invalid() { return nullptr; }
+    static void Close(Handle h) { DestroyAcceleratorTable(h); }
+};
 struct KernelHandleTraits {  // events, mutexes, processes: NULL means none
     using Handle = HANDLE;
     static Handle Invalid() { return nullptr; }
@@ -95,6 +100,7 @@ using UniqueHicon = UniqueHandle<HiconTraits>;
 using UniqueHmenu = UniqueHandle<HmenuTraits>;
 using UniqueKernelHandle = UniqueHandle<KernelHandleTraits>;
 using UniqueFile = UniqueHandle<FileHandleTraits>;
+using UniqueHaccel = UniqueHandle<HaccelTraits>;
 using UniqueFind = UniqueHandle<FindHandleTraits>;
 using UniqueHglobal = UniqueHandle<HglobalTraits>;
 

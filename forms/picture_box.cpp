@@ -3,6 +3,7 @@
 #include <windowsx.h>
 
 #include <algorithm>
+#include <cstdlib>
 
 #include "forms/raise.h"
 #include "forms/skip.h"
@@ -252,7 +253,10 @@ bool PictureBox::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& 
         const PaintScope paint(Hwnd());
         if (const HDC dc = paint.get()) {
             const RECT& area = paint.Area();
-            if (image_) {
+            bool painted = false;
+            GuardedCall(L"picture box paint", [&] { painted = Raise(onPaint, dc, area); });
+            if (painted) {
+            } else if (image_) {
                 BitBlt(dc, area.left, area.top, area.right - area.left, area.bottom - area.top, imageDc_.get(),
                        area.left, area.top, SRCCOPY);
             } else {
@@ -290,26 +294,70 @@ bool PictureBox::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& 
         if (GetFocus() != Hwnd())
             ::SetFocus(Hwnd());
         pressed_ = true;
+        dragging_ = false;
+        downAt_ = {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
         SetCapture(Hwnd());
         return false;
+    case WM_MOUSEMOVE: {
+        if (!pressed_ || !onDrag)
+            return false;
+        const int dx = GET_X_LPARAM(lParam) - downAt_.x;
+        const int dy = GET_Y_LPARAM(lParam) - downAt_.y;
+        // Within the system's drag distance a press stays a click.
+        if (!dragging_ && std::abs(dx) < GetSystemMetrics(SM_CXDRAG) && std::abs(dy) < GetSystemMetrics(SM_CYDRAG))
+            return false;
+        if (!dragging_) {
+            dragging_ = true;
+            GuardedCall(L"picture box drag start", [this] { Raise(onDragStart); });
+        }
+        GuardedCall(L"picture box drag", [this, dx, dy] { Raise(onDrag, dx, dy); });
+        result = 0;
+        return true;
+    }
     case WM_LBUTTONUP: {
         const bool wasPressed = pressed_;
+        const bool wasDragged = dragging_;
         pressed_ = false;
+        dragging_ = false;
         if (GetCapture() == Hwnd())
             ReleaseCapture();
         RECT client{};
         GetClientRect(Hwnd(), &client);
         const POINT at{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
-        // A failing click handler must not unwind through the window procedure.
-        if (wasPressed && PtInRect(&client, at))
+        // A drag is never a click. A failing click handler must not unwind through the window procedure.
+        if (wasPressed && !wasDragged && PtInRect(&client, at))
             GuardedCall(L"picture box click", [this] { Raise(onClick); });
         result = 0;
         return true;
     }
     case WM_CAPTURECHANGED:
-        if (reinterpret_cast<HWND>(lParam) != Hwnd())
+        if (reinterpret_cast<HWND>(lParam) != Hwnd()) {
             pressed_ = false;
+            dragging_ = false;
+        }
         return false;
+    case WM_CONTEXTMENU:
+        if (!onContextMenu)
+            return false;
+        GuardedCall(L"picture box menu", [this, lParam] {
+            Raise(onContextMenu, POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+        });
+        result = 0;
+        return true;
+    case WM_MOUSEWHEEL: {
+        if (!onWheel)
+            return false;
+        POINT at{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+        ScreenToClient(Hwnd(), &at);
+        const int delta = GET_WHEEL_DELTA_WPARAM(wParam);
+        const bool control = (GET_KEYSTATE_WPARAM(wParam) & MK_CONTROL) != 0;
+        bool handled = false;
+        GuardedCall(L"picture box wheel", [&] { handled = Raise(onWheel, delta, at, control); });
+        if (!handled)
+            return false;
+        result = 0;
+        return true;
+    }
     default:
         return false;
     }

@@ -44,7 +44,16 @@ public:
     // Repaints the window from the persistent image; the image is not cleared.
     void Refresh();
 
-    std::function<void()> onClick;
+    std::function<void()> onClick;  // a press and release without a drag
+    // A drag with the left button beyond the system's drag distance: its start, then the distance
+    // from the point where the button went down, at every move.
+    std::function<void()> onDragStart;
+    std::function<void(int dx, int dy)> onDrag;
+    std::function<void(POINT screenPoint)> onContextMenu;  // (-1, -1) when asked for by keyboard
+    // The wheel over the box; true when handled. The point is in client pixels.
+    std::function<bool(int delta, POINT at, bool control)> onWheel;
+    // Paints the area itself instead of the persistent image (a view of it); false leaves it to the image.
+    std::function<bool(HDC dc, const RECT& area)> onPaint;
 
 protected:
     bool HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
@@ -69,6 +78,8 @@ private:
     bool autoSize_ = false;
     bool hasPicture_ = false;
     bool pressed_ = false;  // the left button went down on this box
+    bool dragging_ = false;
+    POINT downAt_{};
     bool hideFocus_ = true;  // the focus mark shows only once the keyboard has been used
     COLORREF backColor_ = GetSysColor(COLOR_BTNFACE);
 };

@@ -47,27 +47,60 @@ void PopupMenu::Show(HWND owner)
     ShowAt(owner, point);
 }
 
+namespace {
+
+// Appends the items to the menu; command ids count up from next, and each chosen id finds its item.
+bool AppendItems(HMENU menu, const std::vector<PopupMenu::Item>& items, UINT& next,
+                 std::vector<const PopupMenu::Item*>& byId)
+{
+    for (const PopupMenu::Item& item : items) {
+        if (item.caption == L"-") {
+            AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+            continue;
+        }
+        const UINT state = (item.checked ? MF_CHECKED : MF_UNCHECKED) | (item.enabled ? MF_ENABLED : MF_GRAYED);
+        if (!item.submenu.empty()) {
+            UniqueHmenu sub(CreatePopupMenu());
+            if (!sub || !AppendItems(sub.get(), item.submenu, next, byId))
+                return false;
+            // The menu owns its submenu from here on.
+            if (AppendMenuW(menu, MF_POPUP | state, reinterpret_cast<UINT_PTR>(sub.get()), item.caption.c_str()))
+                sub.release();
+            continue;
+        }
+        const UINT id = next++;
+        byId.push_back(&item);
+        AppendMenuW(menu, MF_STRING | state, id, item.caption.c_str());
+        if (item.radio) {
+            MENUITEMINFOW info{};
+            info.cbSize = sizeof(info);
+            info.fMask = MIIM_FTYPE;
+            info.fType = MFT_STRING | MFT_RADIOCHECK;
+            SetMenuItemInfoW(menu, id, FALSE, &info);
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
 void PopupMenu::ShowAt(HWND owner, POINT screenPoint)
 {
     UINT chosen = 0;
+    // Command ids are 1 and up in the order the items are added; 0 means nothing was chosen.
+    std::vector<const Item*> byId;
     {
         UniqueHmenu menu(CreatePopupMenu());
-        if (!menu)
+        UINT next = 1;
+        if (!menu || !AppendItems(menu.get(), items_, next, byId))
             return;
-        for (std::size_t i = 0; i < items_.size(); ++i) {
-            // Command ids are the item's position plus one; 0 means nothing was chosen.
-            if (items_[i].caption == L"-")
-                AppendMenuW(menu.get(), MF_SEPARATOR, 0, nullptr);
-            else
-                AppendMenuW(menu.get(), MF_STRING, i + 1, items_[i].caption.c_str());
-        }
         MenuPresenter* presenter = CurrentPresenter();
         chosen = (presenter ? *presenter : SystemMenuPresenter()).Track(menu.get(), owner, screenPoint);
     }
-    if (chosen == 0 || chosen > items_.size())
+    if (chosen == 0 || chosen > byId.size())
         return;
     // A copy, so the handler may change this menu's items while it runs.
-    Raise(items_[chosen - 1].onClick);
+    Raise(byId[chosen - 1]->onClick);
 }
 
 }  // namespace forms

@@ -24,8 +24,20 @@ void SetMenuPresenter(MenuPresenter* presenter);  // tests; nullptr restores the
 class PopupMenu {
 public:
     struct Item {
-        std::wstring caption;  // "-" makes a separator
+        Item(std::wstring text, std::function<void()> handler = nullptr)
+            : caption(std::move(text)), onClick(std::move(handler)) {}
+        // The marks an item can carry, set in the line that makes it.
+        Item& Checked(bool on) { checked = on; return *this; }
+        Item& RadioChecked(bool on) { radio = true; checked = on; return *this; }
+        Item& Enabled(bool on) { enabled = on; return *this; }
+        Item& Opens(std::vector<Item> items) { submenu = std::move(items); return *this; }
+
+        std::wstring caption;  // "-" makes a separator; after a tab, the key written beside it
         std::function<void()> onClick;
+        bool checked = false;  // a check mark, or with radio a dot
+        bool radio = false;
+        bool enabled = true;
+        std::vector<Item> submenu;  // when not empty, the item opens these
     };
 
     PopupMenu() = default;

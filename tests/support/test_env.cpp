@@ -37,31 +37,46 @@ ScriptedPrompter& Prompter()
     return prompter;
 }
 
-UINT ScriptedMenuPresenter::Track(HMENU menu, HWND, POINT)
+namespace {
+
+// The captions of a menu's items, and the command id of the first item (in submenus too) with that caption.
+std::vector<std::wstring> CaptionsOf(HMENU menu, const std::wstring& wanted, UINT& found, ScriptedMenuPresenter& seen)
 {
     std::vector<std::wstring> captions;
     const int count = GetMenuItemCount(menu);
-    std::vector<UINT> ids;
     for (int i = 0; i < count; ++i) {
         wchar_t buffer[256] = {};
         MENUITEMINFOW info{};
         info.cbSize = sizeof(info);
-        info.fMask = MIIM_STRING | MIIM_ID | MIIM_FTYPE;
+        info.fMask = MIIM_STRING | MIIM_ID | MIIM_FTYPE | MIIM_SUBMENU | MIIM_STATE;
         info.dwTypeData = buffer;
         info.cch = 255;
         GetMenuItemInfoW(menu, static_cast<UINT>(i), TRUE, &info);
         captions.push_back((info.fType & MFT_SEPARATOR) ? L"-" : buffer);
-        ids.push_back(info.wID);
+        if (info.fState & MFS_CHECKED)
+            seen.checked.push_back(buffer);
+        if (!(info.fType & MFT_SEPARATOR) && (info.fState & MFS_DISABLED))
+            seen.disabled.push_back(buffer);
+        if (info.hSubMenu)
+            CaptionsOf(info.hSubMenu, wanted, found, seen);
+        else if (found == 0 && !wanted.empty() && captions.back() == wanted)
+            found = info.wID;
     }
-    shownMenus.push_back(captions);
-    if (choices.empty())
-        return 0;
-    const std::wstring choice = choices.front();
-    choices.pop_front();
-    for (std::size_t i = 0; i < captions.size(); ++i)
-        if (captions[i] == choice)
-            return ids[i];
-    return 0;
+    return captions;
+}
+
+}  // namespace
+
+UINT ScriptedMenuPresenter::Track(HMENU menu, HWND, POINT)
+{
+    const std::wstring choice = choices.empty() ? std::wstring() : choices.front();
+    if (!choices.empty())
+        choices.pop_front();
+    UINT found = 0;
+    checked.clear();
+    disabled.clear();
+    shownMenus.push_back(CaptionsOf(menu, choice, found, *this));
+    return found;
 }
 
 void ScriptedMenuPresenter::Reset()

@@ -118,6 +118,13 @@ bool Form1::Create()
     File1.onDblClick = [this] { File1_DblClick(); };
     File1.onMouseDown = [this](int button, int shift, int x, int y) { File1_MouseDown(button, shift, x, y); };
     PicW.onClick = [this] { PicW_Click(); };
+    PicW.onContextMenu = [this](POINT at) { PicW_ContextMenu(at); };
+    PicW.onDragStart = [this] { PicW_DragStart(); };
+    PicW.onDrag = [this](int dx, int dy) { PicW_Drag(dx, dy); };
+    PicW.onWheel = [this](int delta, POINT at, bool control) { return PicW_MouseWheel(delta, at, control); };
+    PicW.onPaint = [this](HDC dc, const RECT& area) { return PicW_Paint(dc, area); };
+    SetAccelerators(ViewKeys());
+    onAccelerator = [this](WORD id) { Form_Accelerator(id); };
     PicM.onClick = [this] { PicM_Click(); };
     dir1Drop_.Register(Dir1.Hwnd(), [this](IDataObject* data) { Dir1_OLEDragDrop(data); });
     file1Drop_.Register(File1.Hwnd(), [this](IDataObject* data) { File1_OLEDragDrop(data); });

@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "forms/controls.h"
 #include "forms/dir_list.h"
@@ -17,7 +19,9 @@
 #include "forms/form.h"
 #include "forms/picture_box.h"
 #include "forms/popup_menu.h"
+#include "forms/tool_tip.h"
 #include "imaging/pixels.h"
+#include "ui/main/view_canvas.h"
 #include "forms/timer.h"
 
 namespace ui {
@@ -95,6 +99,25 @@ public:
     // Popup menu of PicW: the tiling saved at a chosen size, the desktop background.
     void mnuSaveTiling_Click();
     void mnuWallpaper_Click();
+    // The seam workbench: PicW's popup menu, keys, drag and wheel.
+    void mnuHalfOffset_Click();
+    void mnuBorders_Click();
+    void PicW_ContextMenu(POINT screenPoint);
+    void PicW_DragStart();
+    void PicW_Drag(int dx, int dy);
+    bool PicW_MouseWheel(int delta, POINT at, bool control);
+    void Form_Accelerator(WORD id);
+    void SetZoom(int percent, POINT anchor);
+    void StepZoom(int steps, POINT anchor);
+    int ZoomPercent() const;
+    bool HalfOffset() const { return view_.halfOffset; }
+    bool TileBorders() const { return view_.borders; }
+    // Where a tile's top-left corner lies on the screen, in PicW's pixels.
+    POINT ViewOrigin() const;
+    // "145 × 113 Pixel · Naht 1,04 (nahtlos)" for the shown picture.
+    std::wstring SeamText();
+    // After the tiling changed: the view redrawn from it, the seam line measured anew.
+    void RefreshView();
     void CopyDialog_Closed(bool accepted);
     void RenameDialog_Closed(bool accepted);
 
@@ -128,6 +151,28 @@ private:
     std::wstring lastGoodFolder_;  // where the lists go back to when a drive or folder cannot be read
     bool restoringDrive_ = false;  // Drive1 is being put back: its change must not move Dir1
     std::shared_ptr<const forms::Picture> shown_;  // the picture PicM shows, as decoded
+
+    // The view's keys, its paint and its upkeep.
+    static std::vector<ACCEL> ViewKeys();
+    bool PicW_Paint(HDC dc, const RECT& area);
+    bool PlainView() const;
+    void ViewChanged();
+    bool RenderViewImage(int width, int height);
+    void UpdateSeamTip();
+    struct ViewState {
+        bool halfOffset = false;
+        bool borders = false;
+        int zoom = 100;
+        long long originX = 0;  // eighths of a picture pixel
+        long long originY = 0;
+    };
+    ViewState view_;
+    std::pair<long long, long long> dragFrom_{0, 0};
+    bool viewStale_ = true;
+    ViewCanvas canvas_;
+    forms::ToolTip previewTips_;
+    const void* seamFor_ = nullptr;  // the tile seamText_ was measured for
+    std::wstring seamText_;
     bool folderRefused_ = false;   // the last folder change could not list its files and was undone
     int quiet_ = 0;                // start-up and drops report nothing: nesting count
 };

@@ -110,6 +110,7 @@ void Form1::Form_Resize()
     }
 
     ResizeTicks = 1;
+    viewStale_ = true;
     CopyPreviewToClipboard();
 }
 
@@ -131,6 +132,7 @@ void Form1::RedrawPreview()
     }
     // No file chosen (the start picture, or after a move or delete): what PicM shows is tiled all the same.
     Commands::TilePicture(PicW, PicM);
+    RefreshView();
     CopyPreviewToClipboard();
 }
 

@@ -24,7 +24,23 @@ void Form1::File1_Click()
     if (auto picture = forms::LoadPicture(Commands::CurrentFolder + Commands::CurrentFile))
         ShowPicture(std::move(*picture));
     Commands::TilePicture(PicW, PicM);
+    RefreshView();
     CopyPreviewToClipboard();
+}
+
+void Form1::RefreshView()
+{
+    // The view keeps its zoom and offset for the new picture; the half offset is half of the new tile.
+    if (view_.halfOffset) {
+        const imaging::ConstPixels tile = CurrentTile().pixels;
+        view_.originX = imaging::HalfTile(tile.width) * 8LL;
+        view_.originY = imaging::HalfTile(tile.height) * 8LL;
+    }
+    if (!PlainView()) {
+        viewStale_ = true;
+        ViewChanged();
+    }
+    UpdateSeamTip();
 }
 
 void Form1::ShowPicture(forms::Picture picture)

@@ -1,0 +1,249 @@
+// The seam workbench in PicW: half-tile offset, pan, tile borders, zoom and the seam measure.
+// Only the screen shows them: PicW's persistent image, which goes to the clipboard, stays the plain tiling.
+
+#include <algorithm>
+#include <array>
+
+#include "forms/skip.h"
+#include "imaging/borders.h"
+#include "imaging/seam.h"
+#include "imaging/view.h"
+#include "ui/main/form1.h"
+
+namespace ui {
+
+namespace {
+
+constexpr std::array<int, 6> kZooms{25, 50, 100, 200, 400, 800};
+// The origin is held in eighths of a picture pixel: at 800 % one screen pixel is one eighth, so a pan
+// at any zoom moves it by a whole number of these units, and it means the same at every zoom.
+constexpr long long kUnits = 8;
+
+enum Accelerator : WORD {
+    kAccelHalfOffset = 1,
+    kAccelBorders,
+    kAccelZoomIn,
+    kAccelZoomOut,
+    kAccelZoomReset,
+    kAccelSave,
+};
+
+// Screen pixels per unit of origin, as a fraction zoom / (100 * kUnits).
+long long ScreenFromUnits(long long units, int zoom)
+{
+    return imaging::FloorDiv(units * zoom, 100 * kUnits);
+}
+
+long long UnitsPerScreenPixel(int zoom)
+{
+    return 100 * kUnits / zoom;
+}
+
+}  // namespace
+
+std::vector<ACCEL> Form1::ViewKeys()
+{
+    std::vector<ACCEL> keys;
+    const auto add = [&keys](WORD key, WORD id) {
+        // With or without Shift: on many layouts the plus sits on a shifted key.
+        keys.push_back({FVIRTKEY | FCONTROL, key, id});
+        keys.push_back({FVIRTKEY | FCONTROL | FSHIFT, key, id});
+    };
+    add('H', kAccelHalfOffset);
+    add('G', kAccelBorders);
+    add(VK_OEM_PLUS, kAccelZoomIn);
+    add(VK_ADD, kAccelZoomIn);
+    add(VK_OEM_MINUS, kAccelZoomOut);
+    add(VK_SUBTRACT, kAccelZoomOut);
+    add('0', kAccelZoomReset);
+    add(VK_NUMPAD0, kAccelZoomReset);
+    add('S', kAccelSave);
+    return keys;
+}
+
+void Form1::Form_Accelerator(WORD id)
+{
+    const POINT centre{PicW.ScaleWidth() / 2, PicW.ScaleHeight() / 2};
+    switch (id) {
+    case kAccelHalfOffset: mnuHalfOffset_Click(); break;
+    case kAccelBorders: mnuBorders_Click(); break;
+    case kAccelZoomIn: StepZoom(+1, centre); break;
+    case kAccelZoomOut: StepZoom(-1, centre); break;
+    case kAccelZoomReset: SetZoom(100, centre); break;
+    case kAccelSave: mnuSaveTiling_Click(); break;
+    default: break;
+    }
+}
+
+void Form1::mnuHalfOffset_Click()
+{
+    view_.halfOffset = !view_.halfOffset;
+    const imaging::ConstPixels tile = CurrentTile().pixels;
+    // On: the tile's edges meet in the middle of the screen. Off: back to the corner.
+    view_.originX = view_.halfOffset ? imaging::HalfTile(tile.width) * kUnits : 0;
+    view_.originY = view_.halfOffset ? imaging::HalfTile(tile.height) * kUnits : 0;
+    ViewChanged();
+}
+
+void Form1::mnuBorders_Click()
+{
+    view_.borders = !view_.borders;
+    ViewChanged();
+}
+
+void Form1::SetZoom(int percent, POINT anchor)
+{
+    if (percent == view_.zoom)
+        return;
+    // The picture point under the anchor stays where it is.
+    const long long before = UnitsPerScreenPixel(view_.zoom);
+    const long long after = UnitsPerScreenPixel(percent);
+    view_.originX = anchor.x * after - (anchor.x * before - view_.originX);
+    view_.originY = anchor.y * after - (anchor.y * before - view_.originY);
+    view_.zoom = percent;
+    ViewChanged();
+}
+
+void Form1::StepZoom(int steps, POINT anchor)
+{
+    int index = 0;
+    while (index < static_cast<int>(kZooms.size()) && kZooms[static_cast<std::size_t>(index)] != view_.zoom)
+        ++index;
+    const int next = std::clamp(index + steps, 0, static_cast<int>(kZooms.size()) - 1);
+    SetZoom(kZooms[static_cast<std::size_t>(next)], anchor);
+}
+
+int Form1::ZoomPercent() const
+{
+    return view_.zoom;
+}
+
+POINT Form1::ViewOrigin() const
+{
+    return {static_cast<LONG>(ScreenFromUnits(view_.originX, view_.zoom)),
+            static_cast<LONG>(ScreenFromUnits(view_.originY, view_.zoom))};
+}
+
+void Form1::PicW_DragStart()
+{
+    dragFrom_ = {view_.originX, view_.originY};
+}
+
+void Form1::PicW_Drag(int dx, int dy)
+{
+    // The origin follows the pointer exactly, from where the button went down.
+    view_.originX = dragFrom_.first + dx * UnitsPerScreenPixel(view_.zoom);
+    view_.originY = dragFrom_.second + dy * UnitsPerScreenPixel(view_.zoom);
+    ViewChanged();
+}
+
+bool Form1::PicW_MouseWheel(int delta, POINT at, bool control)
+{
+    // Only over the preview: a wheel that reaches it while the pointer is elsewhere is not for it.
+    if (!control || delta == 0 || at.x < 0 || at.y < 0 || at.x >= PicW.ScaleWidth() || at.y >= PicW.ScaleHeight())
+        return false;
+    StepZoom(delta > 0 ? +1 : -1, at);
+    return true;
+}
+
+void Form1::PicW_ContextMenu(POINT screenPoint)
+{
+    if (screenPoint.x == -1 && screenPoint.y == -1) {
+        screenPoint = {0, 0};
+        ClientToScreen(PicW.Hwnd(), &screenPoint);
+    }
+    std::vector<forms::PopupMenu::Item> zooms;
+    for (const int zoom : kZooms) {
+        std::wstring caption = std::to_wstring(zoom) + L" %";
+        if (zoom == 100)
+            caption += L"\tStrg+0";
+        zooms.push_back(forms::PopupMenu::Item(caption, [this, zoom] {
+                            SetZoom(zoom, POINT{PicW.ScaleWidth() / 2, PicW.ScaleHeight() / 2});
+                        }).RadioChecked(zoom == view_.zoom));
+    }
+    forms::PopupMenu menu({
+        forms::PopupMenu::Item(L"Um halbe Kachel versetzen\tStrg+H", [this] { mnuHalfOffset_Click(); })
+            .Checked(view_.halfOffset),
+        forms::PopupMenu::Item(L"Kachelgrenzen zeigen\tStrg+G", [this] { mnuBorders_Click(); }).Checked(view_.borders),
+        forms::PopupMenu::Item(L"Vergrößerung\tStrg++ / Strg+-").Opens(std::move(zooms)),
+        forms::PopupMenu::Item(L"-"),
+        forms::PopupMenu::Item(L"Kachelung speichern unter …\tStrg+S", [this] { mnuSaveTiling_Click(); }),
+        forms::PopupMenu::Item(L"Als Desktophintergrund (gekachelt)", [this] { mnuWallpaper_Click(); }),
+        forms::PopupMenu::Item(L"-"),
+        forms::PopupMenu::Item(SeamText()).Enabled(false),
+    });
+    menu.ShowAt(Hwnd(), screenPoint);
+}
+
+std::wstring Form1::SeamText()
+{
+    const TileSource tile = CurrentTile();
+    if (tile.pixels.Empty())
+        return L"Kein Bild";
+    // Measured once per picture: a picture that stays keeps its line.
+    if (seamFor_ != tile.owner.get() || seamText_.empty()) {
+        seamText_ = imaging::SeamLine(tile.pixels.width, tile.pixels.height, imaging::MeasureSeam(tile.pixels, tile.background));
+        seamFor_ = tile.owner.get();
+    }
+    return seamText_;
+}
+
+void Form1::UpdateSeamTip()
+{
+    const std::wstring text = SeamText();
+    previewTips_.SetText(PicM.Hwnd(), text);
+    previewTips_.SetText(PicW.Hwnd(), text);
+}
+
+bool Form1::PlainView() const
+{
+    const POINT origin = ViewOrigin();
+    return view_.zoom == 100 && !view_.borders && origin.x == 0 && origin.y == 0;
+}
+
+void Form1::ViewChanged()
+{
+    const imaging::ConstPixels tile = CurrentTile().pixels;
+    // The origin only matters within one tile's width and height of the picture.
+    if (tile.width > 0 && tile.height > 0) {
+        view_.originX = imaging::Wrap(view_.originX, tile.width * static_cast<int>(kUnits));
+        view_.originY = imaging::Wrap(view_.originY, tile.height * static_cast<int>(kUnits));
+    }
+    viewStale_ = true;
+    PicW.Refresh();
+}
+
+bool Form1::PicW_Paint(HDC dc, const RECT& area)
+{
+    if (PlainView())
+        return false;
+    const int width = PicW.ScaleWidth();
+    const int height = PicW.ScaleHeight();
+    if (width <= 0 || height <= 0)
+        return false;
+    if (viewStale_ || canvas_.Width() != width || canvas_.Height() != height) {
+        if (!RenderViewImage(width, height))
+            return false;
+    }
+    forms::SkipIfFalse(BitBlt(dc, area.left, area.top, area.right - area.left, area.bottom - area.top, canvas_.Dc(),
+                              area.left, area.top, SRCCOPY),
+                       L"draw view");
+    return true;
+}
+
+bool Form1::RenderViewImage(int width, int height)
+{
+    if (!canvas_.Resize(width, height))
+        return false;
+    const TileSource tile = CurrentTile();
+    const imaging::ViewParams params{ViewOrigin().x, ViewOrigin().y, view_.zoom};
+    const imaging::MutablePixels target{width, height, static_cast<std::ptrdiff_t>(width) * 4, canvas_.Bits()};
+    GdiFlush();
+    imaging::RenderView(tile.pixels, target, params, tile.background);
+    if (view_.borders)
+        imaging::DrawTileBorders(target, params, tile.pixels.width, tile.pixels.height);
+    viewStale_ = false;
+    return true;
+}
+
+}  // namespace ui
