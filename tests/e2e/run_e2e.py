@@ -30,7 +30,7 @@ FRAME_TOP = 23
 FRAME_BOTTOM = 4
 BUILT_IN_TILE = (145, 113)
 LIST_FIRST_ITEM_TOP = 2  # the file list's client edge above its first entry
-EXTENSIONS = (".bmp", ".gif", ".jpg", ".jpeg", ".tif")
+EXTENSIONS = (".bmp", ".gif", ".jpg", ".jpeg", ".tif", ".tiff", ".png")
 
 
 def check(condition, message):

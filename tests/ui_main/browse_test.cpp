@@ -25,7 +25,7 @@ protected:
         MainWindowTest::SetUp();
         AddImage(images_, L"wand.bmp", 13, 9, 3);
         AddImage(images_, L"boden.bmp", 8, 8, 4);
-        ASSERT_TRUE(testsupport::WriteFileBytes(images_ / L"notes.png", "png"));
+        ASSERT_TRUE(testsupport::WriteFileBytes(images_ / L"notes.txt", "png"));
         ASSERT_TRUE(CreateDirectoryW((images_ / L"Unterordner").c_str(), nullptr));
         AddImage(other_, L"erste.bmp", 6, 6, 5);
         AddImage(other_, L"wand.bmp", 7, 7, 6);
@@ -39,7 +39,7 @@ TEST_F(BrowseTest, FolderListPassesItsPathToTheFileList)
 {
     ASSERT_TRUE(form_->Dir1.SetPath(Shown(images_.Path())));
     EXPECT_EQ(form_->File1.Path(), Shown(images_.Path()));
-    EXPECT_EQ(form_->File1.ListCount(), 2);  // the .png and the folder are not listed
+    EXPECT_EQ(form_->File1.ListCount(), 2);  // the .txt and the folder are not listed
     EXPECT_EQ(form_->File1.ListIndex(), -1);
 }
 
@@ -100,7 +100,7 @@ TEST_F(BrowseTest, DroppedFileOfAnotherTypeMovesTheListsAndKeepsThePreview)
     const mainwindowtest::Pixels before =
         mainwindowtest::ReadDc(form_->PicW.Hdc(), form_->PicW.ScaleWidth(), form_->PicW.ScaleHeight());
 
-    const auto data = testsupport::MakeFileDropData({images_ / L"notes.png"});
+    const auto data = testsupport::MakeFileDropData({images_ / L"notes.txt"});
     form_->File1_OLEDragDrop(data.Get());
 
     EXPECT_EQ(form_->File1.Path(), Shown(images_.Path()));

@@ -132,8 +132,8 @@ TEST_F(FirstViewTest, AStartFileThatDoesNotExistKeepsTheBuiltInTile)
 
 TEST_F(FirstViewTest, APictureTheFileListLeavesOutIsTiledButNotSelected)
 {
-    // A bitmap named .png: the picture loads, but the file list's pattern does not list it.
-    Commands::StartFile = AddImage(images_, L"kachel.png", 9, 14, 5);
+    // A bitmap with a name of its own: the picture loads, but the file list's pattern does not list it.
+    Commands::StartFile = AddImage(images_, L"kachel.bild", 9, 14, 5);
     ASSERT_TRUE(AppModul::OpenFirstView(*form_));
     EXPECT_EQ(form_->File1.Path(), Shown(images_.Path()));
     EXPECT_EQ(form_->File1.ListIndex(), -1);

@@ -126,7 +126,7 @@ TEST_F(MainWindowLayoutTest, DesignPlacesAndSizesAt96Dpi)
     EXPECT_FALSE(form_->List1.Visible());
     EXPECT_EQ(form_->Check1.Text(), L"always on top");
     EXPECT_EQ(form_->Frame1.Text(), L"Tile Preview:");
-    EXPECT_EQ(form_->File1.Pattern(), L"*.bmp;*.gif;*.jpg;*.jpeg;*.tif");
+    EXPECT_EQ(form_->File1.Pattern(), L"*.bmp;*.gif;*.jpg;*.jpeg;*.tif;*.tiff;*.png");
     EXPECT_EQ(form_->Check1.Value(), 0);
     ExpectLaidOut();
 }

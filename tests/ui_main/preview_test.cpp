@@ -4,6 +4,7 @@
 
 #include "common/commands.h"
 #include "forms/events.h"
+#include "imaging/encode.h"
 #include "main_window_fixture.h"
 
 namespace {
@@ -219,6 +220,36 @@ TEST(MainWindowTimer, TicksFromTheStartAndTheCounterStartsAtZero)
     EXPECT_EQ(form.ResizeTicks, 0);
     ASSERT_TRUE(form.Create());
     EXPECT_TRUE(form.Timer1.Enabled());
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(PreviewTest, APngWithTransparencyIsListedAndShownOverTheBackground)
+{
+    // Left half opaque red, right half fully transparent blue, as straight alpha.
+    imaging::Image32 tile(4, 2);
+    for (int y = 0; y < 2; ++y)
+        for (int x = 0; x < 4; ++x)
+            tile.At(x, y) = x < 2 ? 0xFFFF0000u : 0x000000FFu;
+    const std::vector<std::uint8_t> png = imaging::EncodePngToMemory(tile.View(), 4, 2);
+    ASSERT_FALSE(png.empty());
+    ASSERT_TRUE(testsupport::WriteFileBytes(images_ / L"Glas.png", std::string(png.begin(), png.end())));
+    ShowFolder(images_.Path());
+    SelectImage(L"Glas.png");
+
+    const COLORREF back = form_->PicM.BackColor();
+    const std::uint32_t backRgb = (GetRValue(back) << 16) | (GetGValue(back) << 8) | GetBValue(back);
+    const Pixels preview = PreviewPixels();
+    EXPECT_EQ(preview.At(1, 1), 0xFF0000u);
+    EXPECT_EQ(preview.At(3, 0), backRgb);
+    EXPECT_EQ(preview.At(7, 3), backRgb);
+    // What leaves the program keeps the picture's own alpha.
+    const ui::Form1::TileSource source = form_->CurrentTile();
+    ASSERT_EQ(source.pixels.width, 4);
+    EXPECT_EQ(imaging::LoadPixel(source.pixels.Row(0) + 3 * 4) >> 24, 0u);
+    EXPECT_EQ(imaging::LoadPixel(source.pixels.Row(1)), 0xFFFF0000u);
 }
 
 }  // namespace

@@ -99,7 +99,8 @@ bool Form1::Create()
     List1.Create(window, at(kList1));
     List1.SetVisible(false);
     File1.Create(window, at(kFile1));
-    File1.SetPattern(L"*.bmp;*.gif;*.jpg;*.jpeg;*.tif");
+    // PNG and TIFF with the long extension too: tiles today are mostly PNG.
+    File1.SetPattern(L"*.bmp;*.gif;*.jpg;*.jpeg;*.tif;*.tiff;*.png");
     Dir1.Create(window, at(kDir1));
     Drive1.Create(window, at(kDrive1));
     Frame1.Create(window, L"Tile Preview:", at(kFrame1));
