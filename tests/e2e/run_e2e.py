@@ -639,6 +639,96 @@ class Suite:
         check(now == text, "after activating the window again the clipboard holds %r" % (now,))
         return "two activation round trips: the other program's text stayed on the clipboard"
 
+    # --- the seam workbench in the preview ----------------------------------------------------
+
+    def view_start(self):
+        """a.bmp (37x23) shown with the plain view; returns the layout, the screen's preview and the clipboard."""
+        folder = os.path.join(self.pics, "set1")
+        self.click_entry(folder, "a.bmp")
+        layout = self.layout()
+        clip = self.desktop.clipboard_image()
+        self.check_preview_on_screen(layout, clip)
+        return layout, self.preview_on_screen(layout), clip
+
+    def preview_on_screen(self, layout):
+        return self.desktop.grab().region(*layout.preview)
+
+    def wait_view(self, layout, what, probe):
+        return wait_until(what, lambda: probe(self.preview_on_screen(layout)), 5, interval=0.2)
+
+    def clipboard_unchanged(self, clip):
+        now = self.desktop.clipboard_image()
+        check(now is not None and now.rows == clip.rows, "the clipboard changed with a view aid")
+
+    def case_view_half_offset(self):
+        layout, before, clip = self.view_start()
+        w, h = 37 // 2, 23 // 2
+        self.desktop.keys("ctrl+h")
+
+        def shifted(shown):
+            return all(shown.rows[y + h][x + w] == before.rows[y][x] for y in range(0, 60, 7) for x in range(0, 90, 9))
+        self.wait_view(layout, "the preview shifted by half a tile", shifted)
+        self.clipboard_unchanged(clip)
+        self.desktop.keys("ctrl+h")
+        self.wait_view(layout, "the plain view again", lambda shown: shown.rows == before.rows)
+        return "Ctrl+H: the screen is the screen before shifted by (%d, %d); the clipboard unchanged; " \
+               "Ctrl+H again: the plain view" % (w, h)
+
+    def case_view_tile_borders(self):
+        layout, before, clip = self.view_start()
+        self.desktop.keys("ctrl+g")
+        black, white = (0, 0, 0), (255, 255, 255)
+
+        def dotted(shown):
+            column = [shown.rows[y][37] for y in range(0, 40)]
+            return set(column) == {black, white} and all(column[i] != column[i + 1] for i in range(39))
+        self.wait_view(layout, "a dotted line along the tile edge at x = 37", dotted)
+        check(self.preview_on_screen(layout).rows[5][10] == before.rows[5][10], "a tile's inside changed")
+        self.clipboard_unchanged(clip)
+        # Both aids at once for the README's picture, then back.
+        self.desktop.keys("ctrl+h")
+        time.sleep(0.5)
+        self.desktop.screenshot("seam-workbench.png", self.main_window_crop())
+        self.desktop.keys("ctrl+h", "ctrl+g")
+        self.wait_view(layout, "the plain view again", lambda shown: shown.rows == before.rows)
+        return "Ctrl+G: black and white dots along the tile edges, tiles untouched, clipboard unchanged"
+
+    def case_view_zoom(self):
+        layout, before, clip = self.view_start()
+        self.desktop.keys("ctrl+plus")
+
+        # The keys zoom around the preview's centre: the picture point there stays where it is.
+        cx, cy = layout.preview[2] // 2, layout.preview[3] // 2
+
+        def doubled(shown):
+            return all(shown.rows[y][x] == before.rows[((y + cy) // 2) % 23][((x + cx) // 2) % 37]
+                       for y in range(0, 120, 3) for x in range(0, 200, 5))
+        self.wait_view(layout, "every picture pixel a 2 x 2 square around the centre", doubled)
+        self.clipboard_unchanged(clip)
+        self.desktop.keys("ctrl+0")
+        self.wait_view(layout, "the plain view again", lambda shown: shown.rows == before.rows)
+        return "Ctrl+Plus: 200 % around the centre, each pixel a sharp 2 x 2 square; Ctrl+0: back to 100 %; " \
+               "clipboard unchanged"
+
+    def case_view_pan(self):
+        layout, before, clip = self.view_start()
+        d = self.desktop
+        x0, y0 = layout.preview[0] + 100, layout.preview[1] + 100
+        d.move_pointer(x0, y0)
+        d.xdotool("mousedown", 1)
+        for step in (5, 15, 30):
+            d.xdotool("mousemove", x0 + step, y0 + step * 17 // 30)
+            time.sleep(0.1)
+        d.xdotool("mouseup", 1)
+
+        def panned(shown):
+            return all(shown.rows[y + 17][x + 30] == before.rows[y][x] for y in range(0, 60, 7) for x in range(0, 90, 9))
+        self.wait_view(layout, "the preview moved with the pointer by (30, 17)", panned)
+        time.sleep(0.5)
+        check(d.windows_named(TITLE) == [self.main], "the drag was taken for a click: a message box opened")
+        self.clipboard_unchanged(clip)
+        return "a drag by (30, 17) moved the tiling with the pointer; no click, clipboard unchanged"
+
 
 CASES = [
     ("start_without_arguments", "fresh"),
@@ -658,6 +748,10 @@ CASES = [
     ("resize", "main"),
     ("always_on_top", "main"),
     ("activation_keeps_other_clipboard", "main"),
+    ("view_half_offset", "main"),
+    ("view_tile_borders", "main"),
+    ("view_zoom", "main"),
+    ("view_pan", "main"),
 ]
 
 
