@@ -99,6 +99,18 @@ bool FileList::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& re
 {
     int button = 0;
     switch (msg) {
+    case WM_KEYDOWN:
+    case WM_CHAR: {
+        // Arrows and type-ahead move the selection inside the list's own handling of the key.
+        if (msg == WM_KEYDOWN) {
+            lastKey_ = static_cast<int>(wParam);
+            repeated_ = (lParam & (1 << 30)) != 0;  // the key was already down: auto-repeat
+        }
+        ++keyDepth_;
+        result = CallDefault(msg, wParam, lParam);
+        --keyDepth_;
+        return true;
+    }
     case WM_LBUTTONDOWN:
         button = 1;
         break;

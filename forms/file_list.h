@@ -38,6 +38,12 @@ public:
     // Hidden and system files are never listed; ordinary, read-only and archive files are.
 
     std::function<void()> onClick;     // an entry became selected, by mouse, keyboard or SetSelected
+    // Whether the selection is being moved by a key (inside onClick: the keyboard chose the entry).
+    bool ByKeyboard() const { return keyDepth_ > 0; }
+    // Whether that key is held down and repeating.
+    bool KeyRepeating() const { return repeated_; }
+    // Whether the last key the list took is still down.
+    bool KeyHeld() const { return lastKey_ != 0 && GetKeyState(lastKey_) < 0; }
     std::function<void()> onDblClick;
     // button: 1 left, 2 right, 4 middle; shift: 1 Shift, 2 Ctrl, 4 Alt; x, y in client pixels
     std::function<void(int button, int shift, int x, int y)> onMouseDown;
@@ -55,6 +61,9 @@ private:
 
     std::wstring path_;
     std::wstring pattern_ = L"*.*";
+    int keyDepth_ = 0;
+    int lastKey_ = 0;
+    bool repeated_ = false;
 };
 
 }  // namespace forms

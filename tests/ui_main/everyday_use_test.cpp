@@ -158,3 +158,45 @@ TEST_F(EverydayUseTest, TheWindowIsNeverSizedBelowTheLayoutsMinimum)
 }
 
 }  // namespace
+
+namespace {
+
+void SetKeyDown(int key, bool down)
+{
+    BYTE keys[256] = {};
+    GetKeyboardState(keys);
+    keys[key] = down ? 0x80 : 0;
+    SetKeyboardState(keys);
+}
+
+TEST_F(EverydayUseTest, AHeldKeyMovesTheSelectionAndShowsOnlyWhereItStops)
+{
+    for (int i = 0; i < 4; ++i)
+        AddImage(images_, L"k" + std::to_wstring(i) + L".bmp", 5 + i, 4, i + 1);
+    ShowFolder(images_.Path());
+    SelectImage(L"k0.bmp");
+    const HWND list = form_->File1.Hwnd();
+
+    // A single press shows its file at once.
+    SendMessageW(list, WM_KEYDOWN, VK_DOWN, 1);
+    EXPECT_EQ(form_->PicM.ScaleWidth(), 6);
+
+    // Held: the repeats move the selection and the current file, but load nothing.
+    SetKeyDown(VK_DOWN, true);
+    const LPARAM repeat = 1 | (1 << 30);
+    SendMessageW(list, WM_KEYDOWN, VK_DOWN, repeat);
+    SendMessageW(list, WM_KEYDOWN, VK_DOWN, repeat);
+    EXPECT_EQ(form_->File1.FileName(), L"k3.bmp");
+    EXPECT_EQ(Commands::CurrentFile, L"k3.bmp");
+    EXPECT_EQ(form_->PicM.ScaleWidth(), 6);
+    form_->Timer1_Timer();
+    EXPECT_EQ(form_->PicM.ScaleWidth(), 6);
+
+    // Let go: the next tick shows where the key stopped, tiled and on the clipboard.
+    SetKeyDown(VK_DOWN, false);
+    form_->Timer1_Timer();
+    EXPECT_EQ(form_->PicM.ScaleWidth(), 8);
+    EXPECT_TRUE(mainwindowtest::IsTiling(mainwindowtest::ReadClipboardBitmap(), 8, 4, 4));
+}
+
+}  // namespace

@@ -115,7 +115,7 @@ bool Form1::Create()
     Check1.onClick = [this] { Check1_Click(); };
     Drive1.onChange = [this] { Drive1_Change(); };
     Dir1.onChange = [this] { Dir1_Change(); };
-    File1.onClick = [this] { File1_Click(); };
+    File1.onClick = [this] { File1_Selected(); };
     File1.onDblClick = [this] { File1_DblClick(); };
     File1.onMouseDown = [this](int button, int shift, int x, int y) { File1_MouseDown(button, shift, x, y); };
     PicW.onClick = [this] { PicW_Click(); };

@@ -88,6 +88,10 @@ public:
     void Dir1_OLEDragDrop(IDataObject* data);
     void File1_OLEDragDrop(IDataObject* data);
     void File1_DblClick();
+    // A new selection in File1: shown at once, unless a held key moves on before it could be seen.
+    void File1_Selected();
+    // Shows the selection a held key passed over, once no more keys wait (each Timer1 tick).
+    void ShowPendingSelection();
     void File1_MouseDown(int button, int shift, int x, int y);
     void PicW_Click();
     void PicM_Click();
@@ -173,6 +177,7 @@ private:
     forms::ToolTip previewTips_;
     const void* seamFor_ = nullptr;  // the tile seamText_ was measured for
     std::wstring seamText_;
+    bool selectionPending_ = false;  // the keyboard moved on past a selection; shown when the keys pause
     bool folderRefused_ = false;   // the last folder change could not list its files and was undone
     int quiet_ = 0;                // start-up and drops report nothing: nesting count
 };

@@ -116,6 +116,7 @@ void Form1::Form_Resize()
 
 void Form1::Timer1_Timer()
 {
+    ShowPendingSelection();
     ResizeTicks = static_cast<std::int16_t>(ResizeTicks + 1);
     if (ResizeTicks == 10)
         RedrawPreview();

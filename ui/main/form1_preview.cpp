@@ -10,8 +10,40 @@
 
 namespace ui {
 
+namespace {
+
+// Keys already waiting in the queue: the user holds a key down, auto-repeat runs ahead.
+bool KeyboardInputWaiting()
+{
+    MSG waiting;
+    return PeekMessageW(&waiting, nullptr, WM_KEYDOWN, WM_KEYDOWN, PM_NOREMOVE | PM_NOYIELD) != FALSE;
+}
+
+}  // namespace
+
+void Form1::File1_Selected()
+{
+    // A held key's repeats, or keys already queued behind this one, pass over entries without loading them.
+    if (File1.ByKeyboard() && (File1.KeyRepeating() || KeyboardInputWaiting())) {
+        // Where the image is follows every step; loading it waits until the keys pause (Timer1).
+        Commands::CurrentFolder = File1.Path();
+        Commands::AddBackslash(Commands::CurrentFolder);
+        Commands::CurrentFile = File1.FileName();
+        selectionPending_ = true;
+        return;
+    }
+    File1_Click();
+}
+
+void Form1::ShowPendingSelection()
+{
+    if (selectionPending_ && !KeyboardInputWaiting() && !File1.KeyHeld())
+        File1_Click();
+}
+
 void Form1::File1_Click()
 {
+    selectionPending_ = false;
     const std::wstring name = File1.FileName();
     if (name.empty())
         return;
