@@ -3,15 +3,18 @@
 #include <windows.h>
 
 #include <cstdint>
-#include <cstring>
 #include <string>
 #include <vector>
 
 #include "forms/controls.h"
 #include "forms/events.h"
 #include "forms/form.h"
+#include "support/read_back.h"
 
 namespace {
+
+using testsupport::ClipboardText;
+using testsupport::PutClipboardText;
 
 class TextBoxTest : public testing::Test {
 protected:
@@ -26,38 +29,6 @@ protected:
     }
 
     void Type(wchar_t code) { SendMessageW(text.Hwnd(), WM_CHAR, code, 1); }
-
-    static bool PutClipboardText(const std::wstring& value)
-    {
-        if (!OpenClipboard(nullptr))
-            return false;
-        EmptyClipboard();
-        const SIZE_T bytes = (value.size() + 1) * sizeof(wchar_t);
-        HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes);
-        bool ok = false;
-        if (memory) {
-            memcpy(GlobalLock(memory), value.c_str(), bytes);
-            GlobalUnlock(memory);
-            ok = SetClipboardData(CF_UNICODETEXT, memory) != nullptr;
-            if (!ok)
-                GlobalFree(memory);
-        }
-        CloseClipboard();
-        return ok;
-    }
-
-    static std::wstring ClipboardText()
-    {
-        std::wstring value;
-        if (!OpenClipboard(nullptr))
-            return value;
-        if (const HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
-            value = static_cast<const wchar_t*>(GlobalLock(data));
-            GlobalUnlock(data);
-        }
-        CloseClipboard();
-        return value;
-    }
 
     forms::Form form;
     forms::TextBox text;

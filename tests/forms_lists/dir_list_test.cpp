@@ -12,20 +12,8 @@
 
 namespace {
 
-std::wstring WithoutBackslash(std::wstring path)
-{
-    if (path.size() > 3 && path.back() == L'\\')
-        path.pop_back();
-    return path;
-}
-
-// The name the file system itself gives a path (real letter case, long names).
-std::wstring LongPath(const std::wstring& path)
-{
-    wchar_t buffer[MAX_PATH] = {};
-    const DWORD length = GetLongPathNameW(path.c_str(), buffer, MAX_PATH);
-    return length > 0 && length < MAX_PATH ? WithoutBackslash(buffer) : std::wstring();
-}
+using testsupport::LongPath;
+using testsupport::WithoutBackslash;
 
 // How many backslash-separated names follow the root of a full path ("C:\a\b" has 2).
 int Depth(const std::wstring& path)

@@ -14,20 +14,8 @@ namespace {
 
 const std::wstring kImagePattern = L"*.bmp;*.gif;*.jpg;*.jpeg;*.tif";
 
-std::wstring WithoutBackslash(std::wstring path)
-{
-    if (path.size() > 3 && path.back() == L'\\')
-        path.pop_back();
-    return path;
-}
-
-// The name the file system itself gives a path (real letter case, long names).
-std::wstring LongPath(const std::wstring& path)
-{
-    wchar_t buffer[MAX_PATH] = {};
-    const DWORD length = GetLongPathNameW(path.c_str(), buffer, MAX_PATH);
-    return length > 0 && length < MAX_PATH ? WithoutBackslash(buffer) : std::wstring();
-}
+using testsupport::LongPath;
+using testsupport::WithoutBackslash;
 
 bool Touch(const std::wstring& path, DWORD attributes = FILE_ATTRIBUTE_NORMAL)
 {

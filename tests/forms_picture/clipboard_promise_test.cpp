@@ -13,10 +13,10 @@
 #include "forms/picture_box.h"
 #include "test_images.h"
 
-using picturetest::ClipboardPixels;
+using testsupport::ReadClipboardBitmap;
 using picturetest::ExpectSameColours;
-using picturetest::MakeDib;
-using picturetest::Pixels;
+using testsupport::MakeDib;
+using testsupport::Pixels;
 
 namespace {
 
@@ -43,14 +43,14 @@ TEST(ClipboardPromise, PixelsAreThoseOfTheMomentOfCopyingNotOfTheAsking)
     FormHost host;
     forms::PictureBox box;
     ASSERT_TRUE(box.Create(host.get(), {0, 0, 70, 50}));
-    const Pixels first = picturetest::Pattern(box.ScaleWidth(), box.ScaleHeight(), 21);
+    const Pixels first = testsupport::Pattern(box.ScaleWidth(), box.ScaleHeight(), 21);
     Draw(box, first);
     ASSERT_TRUE(forms::ClipboardSetBitmap(host.get(), box.Hdc(), box.ScaleWidth(), box.ScaleHeight()));
     EXPECT_TRUE(IsClipboardFormatAvailable(CF_BITMAP));
 
     // Drawing after the copy does not change what a later paste gets.
-    Draw(box, picturetest::Pattern(box.ScaleWidth(), box.ScaleHeight(), 22));
-    ExpectSameColours(ClipboardPixels(host.get()), first);
+    Draw(box, testsupport::Pattern(box.ScaleWidth(), box.ScaleHeight(), 22));
+    ExpectSameColours(ReadClipboardBitmap(host.get()), first);
 }
 
 TEST(ClipboardPromise, OnlyTheGivenTopLeftPartIsCopied)
@@ -58,10 +58,10 @@ TEST(ClipboardPromise, OnlyTheGivenTopLeftPartIsCopied)
     FormHost host;
     forms::PictureBox box;
     ASSERT_TRUE(box.Create(host.get(), {0, 0, 70, 50}));
-    const Pixels whole = picturetest::Pattern(box.ScaleWidth(), box.ScaleHeight(), 23);
+    const Pixels whole = testsupport::Pattern(box.ScaleWidth(), box.ScaleHeight(), 23);
     Draw(box, whole);
     ASSERT_TRUE(forms::ClipboardSetBitmap(host.get(), box.Hdc(), 17, 9));
-    const Pixels got = ClipboardPixels(host.get());
+    const Pixels got = ReadClipboardBitmap(host.get());
     ASSERT_EQ(got.width, 17);
     ASSERT_EQ(got.height, 9);
     for (int y = 0; y < 9; ++y)
@@ -74,7 +74,7 @@ TEST(ClipboardPromise, OnlyTheGivenTopLeftPartIsCopied)
 TEST(ClipboardPromise, AnotherThreadAsksAndGetsThePixels)
 {
     FormHost host;
-    const Pixels pattern = picturetest::Pattern(31, 19, 24);
+    const Pixels pattern = testsupport::Pattern(31, 19, 24);
     forms::UniqueHbitmap bitmap = MakeDib(pattern);
     ASSERT_TRUE(forms::ClipboardSetBitmap(host.get(), bitmap.get()));
 
@@ -83,7 +83,7 @@ TEST(ClipboardPromise, AnotherThreadAsksAndGetsThePixels)
     std::atomic<bool> done{false};
     std::thread reader([&] {
         picturetest::HostWindow readerWindow;
-        got = ClipboardPixels(readerWindow.get());
+        got = ReadClipboardBitmap(readerWindow.get());
         done = true;
     });
     const DWORD until = GetTickCount() + 10000;
@@ -97,20 +97,20 @@ TEST(ClipboardPromise, AnotherThreadAsksAndGetsThePixels)
 
 TEST(ClipboardPromise, TheBitmapStaysWhenTheOwnerIsDestroyed)
 {
-    const Pixels pattern = picturetest::Pattern(12, 8, 25);
+    const Pixels pattern = testsupport::Pattern(12, 8, 25);
     {
         FormHost host;
         forms::UniqueHbitmap bitmap = MakeDib(pattern);
         ASSERT_TRUE(forms::ClipboardSetBitmap(host.get(), bitmap.get()));
     }
-    ExpectSameColours(ClipboardPixels(nullptr), pattern);
+    ExpectSameColours(ReadClipboardBitmap(nullptr), pattern);
 }
 
 TEST(ClipboardPromise, AnEmptiedClipboardHandsNothingOver)
 {
     FormHost host;
     picturetest::HostWindow other;
-    forms::UniqueHbitmap bitmap = MakeDib(picturetest::Pattern(6, 6, 26));
+    forms::UniqueHbitmap bitmap = MakeDib(testsupport::Pattern(6, 6, 26));
     ASSERT_TRUE(forms::ClipboardSetBitmap(host.get(), bitmap.get()));
     ASSERT_TRUE(forms::ClipboardClear(other.get()));
     EXPECT_FALSE(IsClipboardFormatAvailable(CF_BITMAP));

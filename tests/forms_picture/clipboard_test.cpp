@@ -9,21 +9,18 @@
 #include "forms/picture_box.h"
 #include "test_images.h"
 
-using picturetest::ClipboardPixels;
+using testsupport::ReadClipboardBitmap;
 using picturetest::ExpectSameColours;
-using picturetest::MakeDib;
-using picturetest::Pixels;
+using testsupport::MakeDib;
+using testsupport::Pixels;
 
 namespace {
 
 // The bitmap handle the clipboard holds now.
 HBITMAP ClipboardBitmap(HWND window)
 {
-    if (!OpenClipboard(window))
-        return nullptr;
-    auto bitmap = static_cast<HBITMAP>(GetClipboardData(CF_BITMAP));
-    CloseClipboard();
-    return bitmap;
+    const forms::ClipboardSession session(window);
+    return session.IsOpen() ? static_cast<HBITMAP>(GetClipboardData(CF_BITMAP)) : nullptr;
 }
 
 }  // namespace
@@ -31,16 +28,16 @@ HBITMAP ClipboardBitmap(HWND window)
 TEST(Clipboard, SetBitmapPutsACopyOfThePixels)
 {
     picturetest::HostWindow host;
-    const Pixels pattern = picturetest::Pattern(33, 21, 12);
+    const Pixels pattern = testsupport::Pattern(33, 21, 12);
     forms::UniqueHbitmap bitmap = MakeDib(pattern);
     ASSERT_TRUE(forms::ClipboardSetBitmap(host.get(), bitmap.get()));
     EXPECT_TRUE(IsClipboardFormatAvailable(CF_BITMAP));
     EXPECT_EQ(GetClipboardOwner(), host.get());
-    ExpectSameColours(ClipboardPixels(host.get()), pattern);
+    ExpectSameColours(ReadClipboardBitmap(host.get()), pattern);
 
     // The caller's bitmap is untouched and still its own.
     EXPECT_EQ(GetObjectType(bitmap.get()), static_cast<DWORD>(OBJ_BITMAP));
-    ExpectSameColours(picturetest::ReadBitmap(bitmap.get()), pattern);
+    ExpectSameColours(testsupport::ReadBitmap(bitmap.get()), pattern);
     ASSERT_TRUE(forms::ClipboardClear(host.get()));
     EXPECT_EQ(GetObjectType(bitmap.get()), static_cast<DWORD>(OBJ_BITMAP));
 }
@@ -51,14 +48,14 @@ TEST(Clipboard, PersistentImageOfAPictureBoxGoesOverWhileSelected)
     forms::PictureBox box;
     ASSERT_TRUE(box.Create(host.get(), {0, 0, 80, 60}));
     box.SetAutoSize(true);
-    const Pixels pattern = picturetest::Pattern(45, 35, 13);
+    const Pixels pattern = testsupport::Pattern(45, 35, 13);
     forms::Picture picture(MakeDib(pattern), 45, 35, false);
     box.SetPicture(picture);
     ASSERT_EQ(GetCurrentObject(box.Hdc(), OBJ_BITMAP), box.Image());
 
     ASSERT_TRUE(forms::ClipboardClear(host.get()));
     ASSERT_TRUE(forms::ClipboardSetBitmap(host.get(), box.Image()));
-    ExpectSameColours(ClipboardPixels(host.get()), pattern);
+    ExpectSameColours(ReadClipboardBitmap(host.get()), pattern);
     EXPECT_EQ(GetCurrentObject(box.Hdc(), OBJ_BITMAP), box.Image());
 }
 
@@ -66,7 +63,7 @@ TEST(Clipboard, ClearEmptiesAndTakesOwnership)
 {
     picturetest::HostWindow host;
     picturetest::HostWindow other;
-    forms::UniqueHbitmap bitmap = MakeDib(picturetest::Pattern(4, 4, 14));
+    forms::UniqueHbitmap bitmap = MakeDib(testsupport::Pattern(4, 4, 14));
     ASSERT_TRUE(forms::ClipboardSetBitmap(other.get(), bitmap.get()));
     ASSERT_TRUE(IsClipboardFormatAvailable(CF_BITMAP));
     ASSERT_TRUE(forms::ClipboardClear(host.get()));
@@ -79,34 +76,36 @@ TEST(Clipboard, SetReplacesAnotherOwnersContent)
 {
     picturetest::HostWindow host;
     picturetest::HostWindow other;
-    const Pixels first = picturetest::Pattern(6, 5, 15);
-    const Pixels second = picturetest::Pattern(9, 2, 16);
+    const Pixels first = testsupport::Pattern(6, 5, 15);
+    const Pixels second = testsupport::Pattern(9, 2, 16);
     forms::UniqueHbitmap a = MakeDib(first);
     forms::UniqueHbitmap b = MakeDib(second);
     ASSERT_TRUE(forms::ClipboardSetBitmap(other.get(), a.get()));
     ASSERT_TRUE(forms::ClipboardSetBitmap(host.get(), b.get()));
     EXPECT_EQ(GetClipboardOwner(), host.get());
-    ExpectSameColours(ClipboardPixels(host.get()), second);
+    ExpectSameColours(ReadClipboardBitmap(host.get()), second);
     // Setting again as the owner replaces the bitmap too.
     ASSERT_TRUE(forms::ClipboardSetBitmap(host.get(), a.get()));
-    ExpectSameColours(ClipboardPixels(host.get()), first);
+    ExpectSameColours(ReadClipboardBitmap(host.get()), first);
 }
 
 TEST(Clipboard, FailsWhileAnotherWindowHoldsItOpen)
 {
     picturetest::HostWindow host;
     picturetest::HostWindow other;
-    forms::UniqueHbitmap bitmap = MakeDib(picturetest::Pattern(4, 4, 17));
-    ASSERT_TRUE(OpenClipboard(other.get()));
-    // Same thread: the clipboard is open by this thread, so open it from another one.
+    forms::UniqueHbitmap bitmap = MakeDib(testsupport::Pattern(4, 4, 17));
     bool cleared = true;
     bool set = true;
-    std::thread([&] {
-        picturetest::HostWindow threadWindow;
-        cleared = forms::ClipboardClear(threadWindow.get());
-        set = forms::ClipboardSetBitmap(threadWindow.get(), bitmap.get());
-    }).join();
-    CloseClipboard();
+    {
+        const forms::ClipboardSession held(other.get());
+        ASSERT_TRUE(held.IsOpen());
+        // Same thread: the clipboard is open by this thread, so open it from another one.
+        std::thread([&] {
+            picturetest::HostWindow threadWindow;
+            cleared = forms::ClipboardClear(threadWindow.get());
+            set = forms::ClipboardSetBitmap(threadWindow.get(), bitmap.get());
+        }).join();
+    }
     EXPECT_FALSE(cleared);
     EXPECT_FALSE(set);
     EXPECT_EQ(GetObjectType(bitmap.get()), static_cast<DWORD>(OBJ_BITMAP));
@@ -115,7 +114,7 @@ TEST(Clipboard, FailsWhileAnotherWindowHoldsItOpen)
 TEST(Clipboard, RepeatedSetsDoNotLeakGdiObjects)
 {
     picturetest::HostWindow host;
-    forms::UniqueHbitmap bitmap = MakeDib(picturetest::Pattern(64, 48, 18));
+    forms::UniqueHbitmap bitmap = MakeDib(testsupport::Pattern(64, 48, 18));
     ASSERT_TRUE(forms::ClipboardSetBitmap(host.get(), bitmap.get()));
     HBITMAP previous = ClipboardBitmap(host.get());
     ASSERT_NE(previous, nullptr);

@@ -8,7 +8,7 @@
 #include "forms/picture_box.h"
 #include "test_images.h"
 
-using picturetest::Pixels;
+using testsupport::Pixels;
 
 namespace {
 
@@ -17,10 +17,7 @@ constexpr std::uint32_t kBackPixel = 0x00285AA0u;
 
 forms::Picture MakePicture(const Pixels& pixels)
 {
-    void* bits = nullptr;
-    forms::UniqueHbitmap dib = forms::CreateDib32(pixels.width, pixels.height, &bits);
-    std::copy(pixels.argb.begin(), pixels.argb.end(), static_cast<std::uint32_t*>(bits));
-    return forms::Picture(std::move(dib), pixels.width, pixels.height, false);
+    return forms::Picture(testsupport::MakeDib(pixels), pixels.width, pixels.height, false);
 }
 
 class PictureBoxDrag : public testing::Test {
@@ -29,7 +26,7 @@ protected:
     {
         box.SetBackColor(kBack);
         ASSERT_TRUE(box.Create(host.get(), {0, 0, 124, 94}));
-        drawn = picturetest::Pattern(box.ScaleWidth(), box.ScaleHeight(), 31);
+        drawn = testsupport::Pattern(box.ScaleWidth(), box.ScaleHeight(), 31);
         box.SetPicture(MakePicture(drawn));
     }
 
@@ -46,7 +43,7 @@ protected:
     // and the background everywhere else.
     void ExpectDrawingWithin(int keptWidth, int keptHeight)
     {
-        const Pixels image = picturetest::ReadDc(box.Hdc(), box.ScaleWidth(), box.ScaleHeight());
+        const Pixels image = testsupport::ReadBox(box);
         for (int y = 0; y < image.height; ++y)
             for (int x = 0; x < image.width; ++x) {
                 const std::uint32_t want = x < keptWidth && y < keptHeight ? drawn.At(x, y) : kBackPixel;
@@ -97,8 +94,8 @@ TEST_F(PictureBoxDrag, ShrinkingFarGivesUpTheRoomAndKeepsTheTopLeft)
     EXPECT_EQ(bitmap.bmWidth, 20);
     ExpectDrawingWithin(20, 15);
     // Drawing through Hdc() after all that lands where the image is.
-    box.SetPicture(MakePicture(picturetest::Pattern(20, 15, 32)));
-    drawn = picturetest::Pattern(20, 15, 32);
+    box.SetPicture(MakePicture(testsupport::Pattern(20, 15, 32)));
+    drawn = testsupport::Pattern(20, 15, 32);
     ExpectDrawingWithin(20, 15);
 }
 

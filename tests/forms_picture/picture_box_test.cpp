@@ -2,12 +2,14 @@
 
 #include <windows.h>
 
+#include <algorithm>
+
 #include "forms/picture.h"
 #include "forms/picture_box.h"
 #include "support/test_env.h"
 #include "test_images.h"
 
-using picturetest::Pixels;
+using testsupport::Pixels;
 
 namespace {
 
@@ -17,20 +19,14 @@ constexpr std::uint32_t kBackPixel = 0x000AC81Eu;  // the same colour as read fr
 // A picture made from pixels (premultiplied when some are transparent).
 forms::Picture MakePicture(const Pixels& pixels)
 {
-    void* bits = nullptr;
-    forms::UniqueHbitmap dib = forms::CreateDib32(pixels.width, pixels.height, &bits);
-    bool alpha = false;
-    auto* out = static_cast<std::uint32_t*>(bits);
-    for (size_t i = 0; i < pixels.argb.size(); ++i) {
-        out[i] = pixels.argb[i];
-        alpha = alpha || (pixels.argb[i] >> 24) != 0xff;
-    }
-    return forms::Picture(std::move(dib), pixels.width, pixels.height, alpha);
+    const bool alpha =
+        std::any_of(pixels.argb.begin(), pixels.argb.end(), [](std::uint32_t p) { return (p >> 24) != 0xff; });
+    return forms::Picture(testsupport::MakeDib(pixels), pixels.width, pixels.height, alpha);
 }
 
 Pixels Image(const forms::PictureBox& box)
 {
-    return picturetest::ReadDc(box.Hdc(), box.ScaleWidth(), box.ScaleHeight());
+    return testsupport::ReadBox(box, testsupport::Alpha::Kept);
 }
 
 std::uint32_t Rgb(std::uint32_t pixel)
@@ -73,7 +69,7 @@ TEST_F(PictureBoxTest, AutoSizeFitsTheClientAreaToThePictureAndKeepsThePosition)
 {
     const forms::Bounds before = box.GetBounds();
     box.SetAutoSize(true);
-    const Pixels pattern = picturetest::Pattern(37, 23, 5);
+    const Pixels pattern = testsupport::Pattern(37, 23, 5);
     box.SetPicture(MakePicture(pattern));
     EXPECT_EQ(box.ScaleWidth(), 37);
     EXPECT_EQ(box.ScaleHeight(), 23);
@@ -83,7 +79,7 @@ TEST_F(PictureBoxTest, AutoSizeFitsTheClientAreaToThePictureAndKeepsThePosition)
     EXPECT_EQ(Image(box).argb, pattern.argb);
 
     // Growing again to a larger picture.
-    const Pixels larger = picturetest::Pattern(150, 101, 6);
+    const Pixels larger = testsupport::Pattern(150, 101, 6);
     box.SetPicture(MakePicture(larger));
     EXPECT_EQ(box.ScaleWidth(), 150);
     EXPECT_EQ(box.ScaleHeight(), 101);
@@ -94,7 +90,7 @@ TEST_F(PictureBoxTest, WithoutAutoSizeThePictureSitsTopLeftOverTheBackground)
 {
     const int width = box.ScaleWidth();
     const int height = box.ScaleHeight();
-    const Pixels pattern = picturetest::Pattern(30, 20, 7);
+    const Pixels pattern = testsupport::Pattern(30, 20, 7);
     box.SetPicture(MakePicture(pattern));
     ASSERT_EQ(box.ScaleWidth(), width);
     ASSERT_EQ(box.ScaleHeight(), height);
@@ -132,7 +128,7 @@ TEST_F(PictureBoxTest, TransparentGifFileShowsTheBackground)
 
 TEST_F(PictureBoxTest, ResizeKeepsTheDrawingAndFillsNewAreaWithTheBackground)
 {
-    const Pixels pattern = picturetest::Pattern(60, 50, 8);
+    const Pixels pattern = testsupport::Pattern(60, 50, 8);
     box.SetPicture(MakePicture(pattern));
     const Pixels before = Image(box);
     const int oldWidth = box.ScaleWidth();
@@ -167,7 +163,7 @@ TEST_F(PictureBoxTest, ResizeKeepsTheDrawingAndFillsNewAreaWithTheBackground)
 TEST_F(PictureBoxTest, ClearPictureKeepsTheSizeAndShowsOnlyTheBackground)
 {
     box.SetAutoSize(true);
-    box.SetPicture(MakePicture(picturetest::Pattern(44, 33, 9)));
+    box.SetPicture(MakePicture(testsupport::Pattern(44, 33, 9)));
     ASSERT_TRUE(box.HasPicture());
     box.ClearPicture();
     EXPECT_FALSE(box.HasPicture());
@@ -177,7 +173,7 @@ TEST_F(PictureBoxTest, ClearPictureKeepsTheSizeAndShowsOnlyTheBackground)
         ASSERT_EQ(Rgb(pixel), kBackPixel);
 
     // An empty picture clears as well.
-    box.SetPicture(MakePicture(picturetest::Pattern(5, 5, 10)));
+    box.SetPicture(MakePicture(testsupport::Pattern(5, 5, 10)));
     box.SetPicture(forms::Picture());
     EXPECT_FALSE(box.HasPicture());
     for (std::uint32_t pixel : Image(box).argb)
@@ -216,11 +212,11 @@ TEST_F(PictureBoxTest, EraseBackgroundIsLeftToThePaint)
 TEST_F(PictureBoxTest, PaintCopiesTheImageToTheWindow)
 {
     ShowWindow(host.get(), SW_SHOWNOACTIVATE);
-    const Pixels pattern = picturetest::Pattern(40, 30, 11);
+    const Pixels pattern = testsupport::Pattern(40, 30, 11);
     box.SetPicture(MakePicture(pattern));
     picturetest::PumpMessages();
     forms::WindowDc dc(box.Hwnd());
-    const Pixels shown = picturetest::ReadDc(dc.get(), 40, 30);
+    const Pixels shown = testsupport::ReadDc(dc.get(), 40, 30);
     for (size_t i = 0; i < pattern.argb.size(); ++i)
         ASSERT_EQ(Rgb(shown.argb[i]), Rgb(pattern.argb[i])) << i;
 }

@@ -7,7 +7,7 @@
 #include "support/test_env.h"
 #include "test_images.h"
 
-using picturetest::Pixels;
+using testsupport::Pixels;
 
 namespace {
 
@@ -31,8 +31,8 @@ constexpr std::uint32_t kGifPalette[4] = {0x00FF00FF, 0x00102030, 0x00C08040, 0x
 TEST(LoadPicture, BmpGivesExactSizeAndPixelsInATopDown32BitDib)
 {
     testsupport::TempFolder folder;
-    const Pixels source = picturetest::Pattern(7, 5, 1);  // 7 * 3 bytes: rows are padded
-    ASSERT_TRUE(picturetest::WriteBmp24(folder / L"Muster.bmp", source));
+    const Pixels source = testsupport::Pattern(7, 5, 1);  // 7 * 3 bytes: rows are padded
+    ASSERT_TRUE(testsupport::WriteFileBytes(folder / L"Muster.bmp", testsupport::Bmp24(source)));
 
     const auto picture = forms::LoadPicture(folder / L"Muster.bmp");
     ASSERT_TRUE(picture.has_value());
@@ -56,14 +56,14 @@ TEST(LoadPicture, BmpGivesExactSizeAndPixelsInATopDown32BitDib)
 TEST(LoadPicture, LosslessWicFormatsKeepEveryPixel)
 {
     testsupport::TempFolder folder;
-    const Pixels source = picturetest::Pattern(13, 9, 2);
+    const Pixels source = testsupport::Pattern(13, 9, 2);
     const struct {
         const wchar_t* name;
         GUID container;
     } formats[] = {{L"Kachel.png", GUID_ContainerFormatPng}, {L"Kachel.tif", GUID_ContainerFormatTiff}};
     for (const auto& format : formats) {
         SCOPED_TRACE(testing::PrintToString(std::wstring(format.name)));
-        ASSERT_TRUE(picturetest::WriteWithWic(folder / format.name, format.container, source));
+        ASSERT_TRUE(testsupport::WriteWithWic(folder / format.name, format.container, source));
         const auto picture = forms::LoadPicture(folder / format.name);
         ASSERT_TRUE(picture.has_value());
         ASSERT_EQ(picture->Width(), 13);
@@ -78,7 +78,7 @@ TEST(LoadPicture, JpegLoadsOpaqueAtItsSize)
     testsupport::TempFolder folder;
     Pixels grey{24, 16, {}};
     grey.argb.assign(24 * 16, 0xff808080u);
-    ASSERT_TRUE(picturetest::WriteWithWic(folder / L"Foto.jpg", GUID_ContainerFormatJpeg, grey));
+    ASSERT_TRUE(testsupport::WriteWithWic(folder / L"Foto.jpg", GUID_ContainerFormatJpeg, grey));
     const auto picture = forms::LoadPicture(folder / L"Foto.jpg");
     ASSERT_TRUE(picture.has_value());
     EXPECT_EQ(picture->Width(), 24);
@@ -127,8 +127,8 @@ TEST(LoadPicture, GifWithoutTransparencyIsOpaque)
 TEST(LoadPicture, DamagedOrMissingFilesGiveNothing)
 {
     testsupport::TempFolder folder;
-    const Pixels source = picturetest::Pattern(40, 30, 3);
-    ASSERT_TRUE(picturetest::WriteBmp24(folder / L"ganz.bmp", source));
+    const Pixels source = testsupport::Pattern(40, 30, 3);
+    ASSERT_TRUE(testsupport::WriteFileBytes(folder / L"ganz.bmp", testsupport::Bmp24(source)));
     const std::string whole = testsupport::ReadFileBytes(folder / L"ganz.bmp");
     ASSERT_GT(whole.size(), 100u);
 
@@ -146,7 +146,7 @@ TEST(LoadPicture, DamagedOrMissingFilesGiveNothing)
     huge[18] = '\xA0', huge[19] = '\x86', huge[20] = '\x01', huge[21] = '\0';
     huge[22] = '\xA0', huge[23] = '\x86', huge[24] = '\x01', huge[25] = '\0';
     ASSERT_TRUE(testsupport::WriteFileBytes(folder / L"riesig.bmp", huge));
-    ASSERT_TRUE(picturetest::WriteWithWic(folder / L"ganz.png", GUID_ContainerFormatPng, source));
+    ASSERT_TRUE(testsupport::WriteWithWic(folder / L"ganz.png", GUID_ContainerFormatPng, source));
     const std::string png = testsupport::ReadFileBytes(folder / L"ganz.png");
     ASSERT_TRUE(testsupport::WriteFileBytes(folder / L"halb.png", png.substr(0, 40)));
 
@@ -160,7 +160,7 @@ TEST(LoadPicture, DamagedOrMissingFilesGiveNothing)
 TEST(LoadPicture, FileCanBeRenamedAndDeletedWhileThePictureLives)
 {
     testsupport::TempFolder folder;
-    const Pixels source = picturetest::Pattern(9, 4, 4);
+    const Pixels source = testsupport::Pattern(9, 4, 4);
     const struct {
         const wchar_t* name;
         GUID container;
@@ -168,8 +168,8 @@ TEST(LoadPicture, FileCanBeRenamedAndDeletedWhileThePictureLives)
                    {L"b.tif", GUID_ContainerFormatTiff},
                    {L"c.jpg", GUID_ContainerFormatJpeg}};
     for (const auto& format : formats)
-        ASSERT_TRUE(picturetest::WriteWithWic(folder / format.name, format.container, source));
-    ASSERT_TRUE(picturetest::WriteBmp24(folder / L"d.bmp", source));
+        ASSERT_TRUE(testsupport::WriteWithWic(folder / format.name, format.container, source));
+    ASSERT_TRUE(testsupport::WriteFileBytes(folder / L"d.bmp", testsupport::Bmp24(source)));
 
     for (const wchar_t* name : {L"a.png", L"b.tif", L"c.jpg", L"d.bmp"}) {
         const std::wstring path = folder / name;

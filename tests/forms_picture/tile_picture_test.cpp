@@ -9,17 +9,13 @@
 #include "forms/picture_box.h"
 #include "test_images.h"
 
-using picturetest::Pixels;
+using testsupport::Pixels;
 
 namespace {
 
 forms::Picture MakePicture(const Pixels& pixels)
 {
-    void* bits = nullptr;
-    forms::UniqueHbitmap dib = forms::CreateDib32(pixels.width, pixels.height, &bits);
-    if (bits)
-        std::copy(pixels.argb.begin(), pixels.argb.end(), static_cast<std::uint32_t*>(bits));
-    return forms::Picture(std::move(dib), pixels.width, pixels.height, false);
+    return forms::Picture(testsupport::MakeDib(pixels), pixels.width, pixels.height, false);
 }
 
 // One copy of the whole source per tile position, as the tiling is defined.
@@ -44,7 +40,7 @@ protected:
         for (forms::PictureBox* preview : {&fast, &naive}) {
             preview->SetBackColor(RGB(1, 2, 3));
             ASSERT_TRUE(preview->Create(host.get(), {0, 0, 304, 204}));
-            preview->SetPicture(MakePicture(picturetest::Pattern(preview->ScaleWidth(), preview->ScaleHeight(), 99)));
+            preview->SetPicture(MakePicture(testsupport::Pattern(preview->ScaleWidth(), preview->ScaleHeight(), 99)));
         }
         ASSERT_TRUE(source.Create(host.get(), {400, 0, 20, 20}));
         source.SetAutoSize(true);
@@ -52,18 +48,19 @@ protected:
 
     void ShowSource(int width, int height)
     {
-        source.SetPicture(MakePicture(picturetest::Pattern(width, height, static_cast<std::uint32_t>(width * 7 + height))));
+        const auto seed = static_cast<std::uint32_t>(width * 7 + height);
+        source.SetPicture(MakePicture(testsupport::Pattern(width, height, seed)));
         ASSERT_EQ(source.ScaleWidth(), width);
         ASSERT_EQ(source.ScaleHeight(), height);
     }
 
     void ExpectSameAsNaive()
     {
-        const Pixels before = picturetest::ReadDc(fast.Hdc(), fast.ScaleWidth(), fast.ScaleHeight());
+        const Pixels before = testsupport::ReadBox(fast, testsupport::Alpha::Kept);
         Commands::TilePicture(fast, source);
         NaiveTile(naive, source);
-        const Pixels got = picturetest::ReadDc(fast.Hdc(), fast.ScaleWidth(), fast.ScaleHeight());
-        const Pixels want = picturetest::ReadDc(naive.Hdc(), naive.ScaleWidth(), naive.ScaleHeight());
+        const Pixels got = testsupport::ReadBox(fast, testsupport::Alpha::Kept);
+        const Pixels want = testsupport::ReadBox(naive, testsupport::Alpha::Kept);
         ASSERT_EQ(got.argb.size(), want.argb.size());
         for (int y = 0; y < got.height; ++y)
             for (int x = 0; x < got.width; ++x)
@@ -92,8 +89,8 @@ TEST_F(TilePictureTest, OnePixelTileFillsEverything)
     ShowSource(1, 1);
     ExpectSameAsNaive();
     EXPECT_TRUE(changed);
-    const Pixels got = picturetest::ReadDc(fast.Hdc(), fast.ScaleWidth(), fast.ScaleHeight());
-    const std::uint32_t tile = picturetest::ReadDc(source.Hdc(), 1, 1).argb[0];
+    const Pixels got = testsupport::ReadBox(fast, testsupport::Alpha::Kept);
+    const std::uint32_t tile = testsupport::ReadDc(source.Hdc(), 1, 1, testsupport::Alpha::Kept).argb[0];
     for (std::uint32_t pixel : got.argb)
         ASSERT_EQ(pixel, tile);
 }
@@ -116,8 +113,8 @@ TEST_F(TilePictureTest, TileThatDividesThePreviewExactly)
     ASSERT_EQ(width % source.ScaleWidth(), 0);
     ExpectSameAsNaive();
     // The tile repeats with its own period over the whole preview.
-    const Pixels got = picturetest::ReadDc(fast.Hdc(), width, height);
-    const Pixels tile = picturetest::ReadDc(source.Hdc(), source.ScaleWidth(), source.ScaleHeight());
+    const Pixels got = testsupport::ReadDc(fast.Hdc(), width, height, testsupport::Alpha::Kept);
+    const Pixels tile = testsupport::ReadBox(source, testsupport::Alpha::Kept);
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x)
             ASSERT_EQ(got.At(x, y), tile.At(x % tile.width, y % tile.height));

@@ -70,13 +70,13 @@ TEST_F(HostileCommandLine, DamagedHugeAndLongNamedPicturesComeUpAndClose)
     ASSERT_TRUE(WriteFileBytes(pictures / L"Kaputt.jpg", std::string("\xff\xd8\xff\xe0", 4) + std::string(100, 'x')));
     ASSERT_TRUE(hostile::WriteBmp1(pictures / L"Gross.bmp", 20000, 20000));
     const std::wstring unicode = pictures / L"壁紙 Πλακάκι Größe \U0001F600.bmp";
-    ASSERT_TRUE(WriteFileBytes(unicode, hostile::Bmp24(hostile::Pattern(6, 6, 1))));
+    ASSERT_TRUE(WriteFileBytes(unicode, testsupport::Bmp24(testsupport::Pattern(6, 6, 1))));
     std::wstring deep = pictures.Path();
     while (deep.size() < 280) {
         deep += std::wstring(40, L'L') + L"\\";
         ASSERT_TRUE(CreateDirectoryW(hostile::Extended(deep).c_str(), nullptr));
     }
-    ASSERT_TRUE(hostile::WriteExtended(deep + L"Tief.bmp", hostile::Bmp24(hostile::Pattern(5, 5, 2))));
+    ASSERT_TRUE(hostile::WriteExtended(deep + L"Tief.bmp", testsupport::Bmp24(testsupport::Pattern(5, 5, 2))));
 
     ExpectComesUpAndCloses(pictures / L"Kaputt.jpg");
     ExpectComesUpAndCloses(pictures / L"Gross.bmp");
@@ -96,7 +96,7 @@ TEST_F(HostileCommandLine, ACollectionFolderThatIsAPlainFileIsLeftAloneAtStart)
 TEST_F(HostileCommandLine, APictureHeldOpenByAnotherProcessComesUpAndCloses)
 {
     TempFolder pictures;
-    ASSERT_TRUE(WriteFileBytes(pictures / L"Gesperrt.bmp", hostile::Bmp24(hostile::Pattern(6, 6, 3))));
+    ASSERT_TRUE(WriteFileBytes(pictures / L"Gesperrt.bmp", testsupport::Bmp24(testsupport::Pattern(6, 6, 3))));
     hostile::HeldByOtherProcess holder(pictures / L"Gesperrt.bmp");
     ASSERT_TRUE(holder.Opened());
     ExpectComesUpAndCloses(pictures / L"Gesperrt.bmp");

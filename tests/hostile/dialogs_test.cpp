@@ -4,6 +4,7 @@
 #include "common/commands.h"
 #include "forms/events.h"
 #include "hostile_support.h"
+#include "support/main_window_test.h"
 #include "ui/dialogs/frm_copy.h"
 #include "ui/dialogs/frm_rename.h"
 
@@ -14,12 +15,12 @@ using testsupport::Prompter;
 using testsupport::ReadFileBytes;
 using testsupport::WriteFileBytes;
 
-class HostileDialogs : public hostile::WindowTest {
+class HostileDialogs : public testsupport::MainWindowTest {
 protected:
     void SetUp() override
     {
-        hostile::WindowTest::SetUp();
-        bytes_ = hostile::Bmp24(hostile::Pattern(6, 4, 40));
+        testsupport::MainWindowTest::SetUp();
+        bytes_ = testsupport::Bmp24(testsupport::Pattern(6, 4, 40));
         ASSERT_TRUE(WriteFileBytes(images_ / L"Wand.bmp", bytes_));
         ShowFolder(images_.Path());
         ASSERT_TRUE(Select(L"Wand.bmp"));

@@ -9,6 +9,8 @@
 #include "forms/events.h"
 #include "hostile_support.h"
 #include "support/drop_data.h"
+#include "support/main_window_test.h"
+#include "support/read_back.h"
 
 namespace {
 
@@ -18,11 +20,11 @@ using testsupport::MakeRawFileListData;
 using testsupport::Prompter;
 using testsupport::WriteFileBytes;
 
-class HostileDrops : public hostile::WindowTest {
+class HostileDrops : public testsupport::MainWindowTest {
 protected:
     void SetUp() override
     {
-        hostile::WindowTest::SetUp();
+        testsupport::MainWindowTest::SetUp();
         AddImage(images_.Path(), L"Erst.bmp", 6, 5, 1);
         ShowFolder(images_.Path());
         ASSERT_TRUE(Select(L"Erst.bmp"));
@@ -45,7 +47,7 @@ TEST_F(HostileDrops, TenThousandFilesAtOnceOpenTheFirstOnly)
     std::vector<std::wstring> paths;
     {
         Bound bound(200, "making ten thousand files");
-        const std::string first = hostile::Bmp24(hostile::Pattern(4, 3, 2));
+        const std::string first = testsupport::Bmp24(testsupport::Pattern(4, 3, 2));
         for (int i = 0; i < 10000; ++i) {
             wchar_t name[32];
             swprintf(name, 32, L"Bild%05d.bmp", i);
@@ -139,7 +141,7 @@ TEST_F(HostileDrops, AFolderDroppedOpensTheFolderThatHoldsItAndSelectsNothing)
     ASSERT_TRUE(CreateDirectoryW(sub.c_str(), nullptr));
     AddImage(sub, L"Innen.bmp", 3, 3, 4);
     const auto data = testsupport::MakeFileDropData({sub});
-    const hostile::Pixels before = hostile::ReadDc(form_->PicW.Hdc(), form_->PicW.ScaleWidth(), form_->PicW.ScaleHeight());
+    const testsupport::Pixels before = testsupport::ReadBox(form_->PicW);
     for (const auto drop : {&ui::Form1::Dir1_OLEDragDrop, &ui::Form1::File1_OLEDragDrop, &ui::Form1::PicW_OLEDragDrop}) {
         ShowFolder(images_.Path());
         ((*form_).*drop)(data.Get());
@@ -148,7 +150,7 @@ TEST_F(HostileDrops, AFolderDroppedOpensTheFolderThatHoldsItAndSelectsNothing)
         EXPECT_EQ(form_->File1.FileName(), L"");
         EXPECT_EQ(Commands::CurrentFile, L"Erst.bmp");
     }
-    EXPECT_EQ(hostile::ReadDc(form_->PicW.Hdc(), form_->PicW.ScaleWidth(), form_->PicW.ScaleHeight()).argb, before.argb);
+    EXPECT_EQ(testsupport::ReadBox(form_->PicW).argb, before.argb);
     EXPECT_TRUE(Prompter().shown.empty());
 }
 

@@ -6,6 +6,7 @@
 #include "forms/events.h"
 #include "forms/picture.h"
 #include "hostile_support.h"
+#include "support/main_window_test.h"
 #include "ui/dialogs/frm_copy.h"
 #include "ui/dialogs/frm_rename.h"
 
@@ -38,14 +39,14 @@ TEST(Holder, DISABLED_HoldsAFileWithoutSharing)
     EXPECT_EQ(WaitForSingleObject(releaseEvent.get(), 90000), WAIT_OBJECT_0);
 }
 
-class HostileFileSystem : public hostile::WindowTest {
+class HostileFileSystem : public testsupport::MainWindowTest {
 protected:
     void SetUp() override
     {
-        hostile::WindowTest::SetUp();
-        bytes_ = hostile::Bmp24(hostile::Pattern(9, 6, 21));
+        testsupport::MainWindowTest::SetUp();
+        bytes_ = testsupport::Bmp24(testsupport::Pattern(9, 6, 21));
         ASSERT_TRUE(WriteFileBytes(images_ / L"Wand.bmp", bytes_));
-        ASSERT_TRUE(WriteFileBytes(images_ / L"Boden.bmp", hostile::Bmp24(hostile::Pattern(5, 5, 22))));
+        ASSERT_TRUE(WriteFileBytes(images_ / L"Boden.bmp", testsupport::Bmp24(testsupport::Pattern(5, 5, 22))));
         ShowFolder(images_.Path());
         ASSERT_TRUE(Select(L"Wand.bmp"));
         ASSERT_TRUE(form_->PicM.HasPicture());
@@ -232,7 +233,7 @@ TEST_F(HostileFileSystem, AFileHeldOpenByAnotherProcessIsNeitherShownNorLost)
 
 TEST_F(HostileFileSystem, ACollectionFileHeldOpenByAnotherProcessIsNeverReplaced)
 {
-    const std::string held = hostile::Bmp24(hostile::Pattern(3, 3, 30));
+    const std::string held = testsupport::Bmp24(testsupport::Pattern(3, 3, 30));
     ASSERT_TRUE(WriteFileBytes(collection_ / L"Wand.bmp", held));
     {
         hostile::HeldByOtherProcess holder(collection_ / L"Wand.bmp");

@@ -18,7 +18,15 @@
 
 namespace hostile {
 
-using Microsoft::WRL::ComPtr;
+using testsupport::AppendBmpInfoHeader;
+using testsupport::AppendGifIndexes;
+using testsupport::AppendLe16;
+using testsupport::AppendLe32;
+using testsupport::Bmp24;
+using testsupport::BmpFileHeader;
+using testsupport::EncodeWithWic;
+using testsupport::Pattern;
+using testsupport::Pixels;
 
 // ---- Time bounds -------------------------------------------------------------------------------
 
@@ -123,87 +131,15 @@ Bound::~Bound()
 
 // ---- Pictures ----------------------------------------------------------------------------------
 
-namespace {
-
-void Put16(std::string& out, unsigned value)
-{
-    out += static_cast<char>(value & 0xff);
-    out += static_cast<char>((value >> 8) & 0xff);
-}
-
-void Put32(std::string& out, std::uint32_t value)
-{
-    Put16(out, value & 0xffff);
-    Put16(out, value >> 16);
-}
-
-std::string FileHeader(std::uint32_t fileSize, std::uint32_t pixelOffset)
-{
-    std::string out = "BM";
-    Put32(out, fileSize);
-    Put32(out, 0);
-    Put32(out, pixelOffset);
-    return out;
-}
-
-void InfoHeader(std::string& out, int width, int height, int bits, std::uint32_t imageSize, std::uint32_t colours)
-{
-    Put32(out, 40);
-    Put32(out, static_cast<std::uint32_t>(width));
-    Put32(out, static_cast<std::uint32_t>(height));
-    Put16(out, 1);
-    Put16(out, static_cast<unsigned>(bits));
-    Put32(out, 0);  // BI_RGB
-    Put32(out, imageSize);
-    Put32(out, 2835);
-    Put32(out, 2835);
-    Put32(out, colours);
-    Put32(out, 0);
-}
-
-}  // namespace
-
-Pixels Pattern(int width, int height, std::uint32_t seed)
-{
-    Pixels pixels{width, height, {}};
-    pixels.argb.resize(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
-    std::uint32_t state = seed * 2654435761u + 12345u;
-    for (auto& pixel : pixels.argb) {
-        state = state * 1664525u + 1013904223u;
-        pixel = 0xff000000u | (state >> 8);
-    }
-    return pixels;
-}
-
-std::string Bmp24(const Pixels& pixels)
-{
-    const std::uint32_t stride = (static_cast<std::uint32_t>(pixels.width) * 3 + 3) & ~3u;
-    const std::uint32_t imageSize = stride * static_cast<std::uint32_t>(pixels.height);
-    std::string out = FileHeader(54 + imageSize, 54);
-    InfoHeader(out, pixels.width, pixels.height, 24, imageSize, 0);
-    for (int y = pixels.height - 1; y >= 0; --y) {
-        std::string row;
-        for (int x = 0; x < pixels.width; ++x) {
-            const std::uint32_t p = pixels.At(x, y);
-            row += static_cast<char>(p & 0xff);
-            row += static_cast<char>((p >> 8) & 0xff);
-            row += static_cast<char>((p >> 16) & 0xff);
-        }
-        row.resize(stride, '\0');
-        out += row;
-    }
-    return out;
-}
-
 std::string Bmp8(const Pixels& pixels)
 {
     const std::uint32_t stride = (static_cast<std::uint32_t>(pixels.width) + 3) & ~3u;
     const std::uint32_t imageSize = stride * static_cast<std::uint32_t>(pixels.height);
     const std::uint32_t offset = 54 + 256 * 4;
-    std::string out = FileHeader(offset + imageSize, offset);
-    InfoHeader(out, pixels.width, pixels.height, 8, imageSize, 256);
+    std::string out = BmpFileHeader(offset + imageSize, offset);
+    AppendBmpInfoHeader(out, pixels.width, pixels.height, 8, imageSize, 256);
     for (unsigned i = 0; i < 256; ++i)
-        Put32(out, (i << 16) | (i << 8) | i);
+        AppendLe32(out, (i << 16) | (i << 8) | i);
     for (int y = pixels.height - 1; y >= 0; --y) {
         std::string row;
         for (int x = 0; x < pixels.width; ++x)
@@ -214,44 +150,15 @@ std::string Bmp8(const Pixels& pixels)
     return out;
 }
 
-std::string Bmp32Alpha(const Pixels& pixels)
-{
-    const std::uint32_t imageSize = static_cast<std::uint32_t>(pixels.width) * 4 * static_cast<std::uint32_t>(pixels.height);
-    const std::uint32_t offset = 14 + 124;
-    std::string out = FileHeader(offset + imageSize, offset);
-    Put32(out, 124);
-    Put32(out, static_cast<std::uint32_t>(pixels.width));
-    Put32(out, static_cast<std::uint32_t>(-pixels.height));  // top-down
-    Put16(out, 1);
-    Put16(out, 32);
-    Put32(out, 3);  // BI_BITFIELDS
-    Put32(out, imageSize);
-    Put32(out, 2835);
-    Put32(out, 2835);
-    Put32(out, 0);
-    Put32(out, 0);
-    Put32(out, 0x00ff0000u);
-    Put32(out, 0x0000ff00u);
-    Put32(out, 0x000000ffu);
-    Put32(out, 0xff000000u);
-    Put32(out, 0x73524742u);  // LCS_sRGB
-    out.append(36 + 12, '\0');  // endpoints and gamma
-    Put32(out, 4);  // LCS_GM_IMAGES
-    out.append(12, '\0');
-    for (const std::uint32_t p : pixels.argb)
-        Put32(out, p);
-    return out;
-}
-
 bool WriteBmp1(const std::wstring& path, int width, int height)
 {
     const std::uint64_t stride = ((static_cast<std::uint64_t>(width) + 31) / 32) * 4;
     const std::uint64_t imageSize = stride * static_cast<std::uint64_t>(height);
     const std::uint32_t offset = 54 + 8;
-    std::string header = FileHeader(static_cast<std::uint32_t>(offset + imageSize), offset);
-    InfoHeader(header, width, height, 1, static_cast<std::uint32_t>(imageSize), 2);
-    Put32(header, 0x00000000u);
-    Put32(header, 0x00ffffffu);
+    std::string header = BmpFileHeader(static_cast<std::uint32_t>(offset + imageSize), offset);
+    AppendBmpInfoHeader(header, width, height, 1, static_cast<std::uint32_t>(imageSize), 2);
+    AppendLe32(header, 0x00000000u);
+    AppendLe32(header, 0x00ffffffu);
     forms::UniqueFile file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
                                        nullptr));
     if (!file)
@@ -278,8 +185,8 @@ std::string BmpHeaderOnly(int width, int height)
 {
     const std::uint64_t stride = ((static_cast<std::uint64_t>(width) * 3) + 3) & ~3ull;
     const std::uint64_t imageSize = stride * static_cast<std::uint64_t>(height);
-    std::string out = FileHeader(static_cast<std::uint32_t>(54 + imageSize), 54);
-    InfoHeader(out, width, height, 24, static_cast<std::uint32_t>(imageSize), 0);
+    std::string out = BmpFileHeader(static_cast<std::uint32_t>(54 + imageSize), 54);
+    AppendBmpInfoHeader(out, width, height, 24, static_cast<std::uint32_t>(imageSize), 0);
     out.append(4096, '\x55');
     return out;
 }
@@ -287,8 +194,8 @@ std::string BmpHeaderOnly(int width, int height)
 std::string Gif(int width, int height, int frames, int transparent)
 {
     std::string out = "GIF89a";
-    Put16(out, static_cast<unsigned>(width));
-    Put16(out, static_cast<unsigned>(height));
+    AppendLe16(out, static_cast<unsigned>(width));
+    AppendLe16(out, static_cast<unsigned>(height));
     out += static_cast<char>(0xF1);  // global table of 4 entries
     out += '\0';
     out += '\0';
@@ -298,96 +205,22 @@ std::string Gif(int width, int height, int frames, int transparent)
     for (int f = 0; f < frames; ++f) {
         out += std::string("\x21\xf9\x04", 3);
         out += static_cast<char>(transparent >= 0 ? 0x05 : 0x04);  // keep previous frame
-        Put16(out, 2);
+        AppendLe16(out, 2);
         out += static_cast<char>(transparent >= 0 ? transparent : 0);
         out += '\0';
         out += '\x2C';
-        Put16(out, 0);
-        Put16(out, 0);
-        Put16(out, static_cast<unsigned>(width));
-        Put16(out, static_cast<unsigned>(height));
+        AppendLe16(out, 0);
+        AppendLe16(out, 0);
+        AppendLe16(out, static_cast<unsigned>(width));
+        AppendLe16(out, static_cast<unsigned>(height));
         out += '\0';
-        out += '\x02';  // codes are 3 bits: clear 4, end 5
-        // A clear code before every literal keeps the code width at 3 bits for every decoder.
-        std::string data;
-        unsigned buffer = 0;
-        int bits = 0;
-        auto emit = [&](unsigned code) {
-            buffer |= code << bits;
-            bits += 3;
-            while (bits >= 8) {
-                data += static_cast<char>(buffer & 0xff);
-                buffer >>= 8;
-                bits -= 8;
-            }
-        };
-        for (int y = 0; y < height; ++y) {
-            for (int x = 0; x < width; ++x) {
-                emit(4);
-                emit(static_cast<unsigned>(x + y + f) % 4u);
-            }
-        }
-        emit(5);
-        if (bits > 0)
-            data += static_cast<char>(buffer & 0xff);
-        for (std::size_t at = 0; at < data.size(); at += 255) {
-            const std::size_t chunk = std::min<std::size_t>(255, data.size() - at);
-            out += static_cast<char>(chunk);
-            out += data.substr(at, chunk);
-        }
-        out += '\0';
+        std::vector<std::uint8_t> indexes;
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < width; ++x)
+                indexes.push_back(static_cast<std::uint8_t>((x + y + f) % 4));
+        AppendGifIndexes(out, indexes);
     }
     out += '\x3B';
-    return out;
-}
-
-std::string EncodeWithWic(const GUID& container, const std::vector<Pixels>& frames)
-{
-    ComPtr<IWICImagingFactory> factory;
-    if (FAILED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&factory))))
-        return {};
-    ComPtr<IStream> stream;
-    if (FAILED(CreateStreamOnHGlobal(nullptr, TRUE, &stream)))
-        return {};
-    ComPtr<IWICBitmapEncoder> encoder;
-    if (FAILED(factory->CreateEncoder(container, nullptr, &encoder)) ||
-        FAILED(encoder->Initialize(stream.Get(), WICBitmapEncoderNoCache)))
-        return {};
-    for (const Pixels& pixels : frames) {
-        ComPtr<IWICBitmap> source;
-        const UINT stride = static_cast<UINT>(pixels.width) * 4;
-        if (FAILED(factory->CreateBitmapFromMemory(static_cast<UINT>(pixels.width), static_cast<UINT>(pixels.height),
-                                                   GUID_WICPixelFormat32bppBGRA, stride,
-                                                   stride * static_cast<UINT>(pixels.height),
-                                                   reinterpret_cast<BYTE*>(const_cast<std::uint32_t*>(pixels.argb.data())),
-                                                   &source)))
-            return {};
-        ComPtr<IWICBitmapFrameEncode> frame;
-        ComPtr<IPropertyBag2> options;
-        if (FAILED(encoder->CreateNewFrame(&frame, &options)) || FAILED(frame->Initialize(options.Get())) ||
-            FAILED(frame->SetSize(static_cast<UINT>(pixels.width), static_cast<UINT>(pixels.height))))
-            return {};
-        WICPixelFormatGUID format = GUID_WICPixelFormat32bppBGRA;
-        if (FAILED(frame->SetPixelFormat(&format)))
-            return {};
-        ComPtr<IWICFormatConverter> converter;
-        if (FAILED(factory->CreateFormatConverter(&converter)) ||
-            FAILED(converter->Initialize(source.Get(), format, WICBitmapDitherTypeNone, nullptr, 0.0,
-                                         WICBitmapPaletteTypeCustom)) ||
-            FAILED(frame->WriteSource(converter.Get(), nullptr)) || FAILED(frame->Commit()))
-            return {};
-    }
-    if (FAILED(encoder->Commit()))
-        return {};
-    HGLOBAL memory = nullptr;
-    STATSTG stat{};
-    if (FAILED(GetHGlobalFromStream(stream.Get(), &memory)) || FAILED(stream->Stat(&stat, STATFLAG_NONAME)))
-        return {};
-    const void* bytes = GlobalLock(memory);
-    if (!bytes)
-        return {};
-    std::string out(static_cast<const char*>(bytes), static_cast<std::size_t>(stat.cbSize.QuadPart));
-    GlobalUnlock(memory);
     return out;
 }
 
@@ -481,62 +314,6 @@ std::vector<DamagedFile> DamagedSet()
     gifCode[gifCode.find('\x2C') + 10] = '\x0f';  // LZW code size beyond 12 bits
     set.push_back({L"giflie_codesize.gif", gifCode});
     return set;
-}
-
-Pixels ReadDc(HDC dc, int width, int height)
-{
-    Pixels pixels;
-    if (!dc || width <= 0 || height <= 0)
-        return pixels;
-    void* bits = nullptr;
-    forms::UniqueHbitmap copy = forms::CreateDib32(width, height, &bits);
-    forms::UniqueHdc memory(CreateCompatibleDC(nullptr));
-    if (!copy || !memory || !bits)
-        return pixels;
-    {
-        forms::SelectGuard select(memory.get(), copy.get());
-        BitBlt(memory.get(), 0, 0, width, height, dc, 0, 0, SRCCOPY);
-        GdiFlush();
-    }
-    pixels.width = width;
-    pixels.height = height;
-    const auto* first = static_cast<const std::uint32_t*>(bits);
-    pixels.argb.assign(first, first + static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
-    for (auto& p : pixels.argb)
-        p &= 0x00ffffffu;
-    return pixels;
-}
-
-Pixels ReadClipboardBitmap()
-{
-    Pixels pixels;
-    if (!OpenClipboard(nullptr))
-        return pixels;
-    if (const auto bitmap = static_cast<HBITMAP>(GetClipboardData(CF_BITMAP))) {
-        BITMAP header{};
-        if (GetObjectW(bitmap, sizeof(header), &header) && header.bmWidth > 0 && header.bmHeight > 0) {
-            BITMAPINFO info{};
-            info.bmiHeader.biSize = sizeof(info.bmiHeader);
-            info.bmiHeader.biWidth = header.bmWidth;
-            info.bmiHeader.biHeight = -header.bmHeight;
-            info.bmiHeader.biPlanes = 1;
-            info.bmiHeader.biBitCount = 32;
-            info.bmiHeader.biCompression = BI_RGB;
-            std::vector<std::uint32_t> argb(static_cast<std::size_t>(header.bmWidth) *
-                                            static_cast<std::size_t>(header.bmHeight));
-            forms::WindowDc screen(nullptr);
-            if (GetDIBits(screen.get(), bitmap, 0, static_cast<UINT>(header.bmHeight), argb.data(), &info,
-                          DIB_RGB_COLORS) == header.bmHeight) {
-                pixels.width = header.bmWidth;
-                pixels.height = header.bmHeight;
-                pixels.argb = std::move(argb);
-                for (auto& p : pixels.argb)
-                    p &= 0x00ffffffu;
-            }
-        }
-    }
-    CloseClipboard();
-    return pixels;
 }
 
 std::uint64_t PrivateBytes()
@@ -636,84 +413,6 @@ HeldByOtherProcess::~HeldByOtherProcess()
         CloseHandle(ready_);
     if (release_)
         CloseHandle(release_);
-}
-
-// ---- Main window -------------------------------------------------------------------------------
-
-void WindowTest::SetUp()
-{
-    savedTitle_ = Commands::AppTitle;
-    savedCrLf_ = Commands::CrLf;
-    savedStart_ = Commands::StartFile;
-    savedTiles_ = Commands::TilesFolder;
-    savedFolder_ = Commands::CurrentFolder;
-    savedFile_ = Commands::CurrentFile;
-    Commands::AppTitle = L"Brenwick Quadrino";
-    Commands::CrLf = L"\r\n";
-    Commands::TilesFolder = collection_.Path();
-    Commands::CurrentFolder.clear();
-    Commands::CurrentFile.clear();
-    testsupport::Prompter().Reset();
-    testsupport::MenuPresenter().Reset();
-    form_ = std::make_unique<ui::Form1>();
-    ASSERT_TRUE(form_->Create());
-    ui::SetMainForm(form_.get());
-    form_->Show();
-    forms::DoEvents();
-    // Tests drive the delayed redraw themselves unless they start the timer.
-    form_->Timer1.Stop();
-}
-
-void WindowTest::TearDown()
-{
-    form_.reset();
-    ui::SetMainForm(nullptr);
-    forms::DoEvents();
-    testsupport::Prompter().Reset();
-    testsupport::MenuPresenter().Reset();
-    Commands::AppTitle = savedTitle_;
-    Commands::CrLf = savedCrLf_;
-    Commands::StartFile = savedStart_;
-    Commands::TilesFolder = savedTiles_;
-    Commands::CurrentFolder = savedFolder_;
-    Commands::CurrentFile = savedFile_;
-}
-
-void WindowTest::ShowFolder(const std::wstring& folder)
-{
-    std::wstring path = folder;
-    if (path.size() > 3 && path.back() == L'\\')
-        path.pop_back();
-    ASSERT_TRUE(form_->Dir1.SetPath(path)) << "cannot show the folder";
-    ASSERT_EQ(form_->File1.Path(), form_->Dir1.Path());
-}
-
-int WindowTest::IndexInFile1(const std::wstring& name) const
-{
-    for (int i = 0; i < form_->File1.ListCount(); ++i)
-        if (form_->File1.List(i) == name)
-            return i;
-    return -1;
-}
-
-bool WindowTest::Select(const std::wstring& name)
-{
-    const int index = IndexInFile1(name);
-    if (index < 0)
-        return false;
-    form_->File1.SetSelected(index);
-    return true;
-}
-
-std::wstring WindowTest::AddImage(const std::wstring& folder, const std::wstring& name, int width, int height,
-                                  std::uint32_t seed)
-{
-    std::wstring path = folder;
-    if (!path.empty() && path.back() != L'\\')
-        path += L'\\';
-    path += name;
-    EXPECT_TRUE(WriteExtended(path, Bmp24(Pattern(width, height, seed))));
-    return path;
 }
 
 // ---- The real program as a separate process ----------------------------------------------------

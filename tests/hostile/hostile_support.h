@@ -1,22 +1,17 @@
 #pragma once
 // Hostile inputs made on the spot (damaged pictures, odd names, malformed drops), a watchdog that
-// turns a hang into a failure, a main window under test and copies of the real program run as
-// separate processes.
+// turns a hang into a failure and copies of the real program run as separate processes.
 
 #include <gtest/gtest.h>
 
 #include <windows.h>
-#include <ole2.h>
-#include <wincodec.h>
-#include <wrl/client.h>
 
 #include <cstdint>
-#include <memory>
 #include <string>
 #include <vector>
 
+#include "support/pixels.h"
 #include "support/test_env.h"
-#include "ui/main/form1.h"
 
 namespace hostile {
 
@@ -36,25 +31,8 @@ public:
 
 // ---- Pictures ----------------------------------------------------------------------------------
 
-// Opaque pixels as 0xAARRGGBB, rows top to bottom.
-struct Pixels {
-    int width = 0;
-    int height = 0;
-    std::vector<std::uint32_t> argb;
-    std::uint32_t At(int x, int y) const
-    {
-        return argb[static_cast<std::size_t>(y) * static_cast<std::size_t>(width) + static_cast<std::size_t>(x)];
-    }
-};
-
-// A pattern where neighbouring pixels differ, opaque.
-Pixels Pattern(int width, int height, std::uint32_t seed);
-
-std::string Bmp24(const Pixels& pixels);
 // An 8-bit palette BMP (grey levels) of the pattern's low bytes.
-std::string Bmp8(const Pixels& pixels);
-// A 32-bit BMP with an alpha mask (BITMAPV5HEADER), pixels as given (straight alpha).
-std::string Bmp32Alpha(const Pixels& pixels);
+std::string Bmp8(const testsupport::Pixels& pixels);
 // A 1-bit BMP of any size with stripes, written straight to a file without holding it in memory.
 bool WriteBmp1(const std::wstring& path, int width, int height);
 // Only the headers of a 24-bit BMP claiming the given size, followed by a few bytes of pixels.
@@ -62,8 +40,6 @@ std::string BmpHeaderOnly(int width, int height);
 // A GIF89a with a 4-colour palette, one or more frames of the whole screen; index `transparent`
 // (or -1) is transparent; frame f shows the indexes (x + y + f) % 4.
 std::string Gif(int width, int height, int frames, int transparent);
-// Encodes frames with WIC (GUID_ContainerFormatJpeg, ...Tiff, ...Png); one picture per frame.
-std::string EncodeWithWic(const GUID& container, const std::vector<Pixels>& frames);
 
 // One damaged file of the generated set.
 struct DamagedFile {
@@ -73,11 +49,6 @@ struct DamagedFile {
 // At least a hundred damaged BMP, GIF, JPEG and TIFF files: cut at several points, bytes flipped,
 // header fields overwritten.
 std::vector<DamagedFile> DamagedSet();
-
-// The pixels of a DC area, read through a fresh 32-bit DIB (alpha byte cleared).
-Pixels ReadDc(HDC dc, int width, int height);
-// The clipboard's CF_BITMAP; empty when there is none.
-Pixels ReadClipboardBitmap();
 
 // The committed private memory of this process, in bytes.
 std::uint64_t PrivateBytes();
@@ -104,32 +75,6 @@ private:
     HANDLE ready_ = nullptr;
     HANDLE release_ = nullptr;
     bool opened_ = false;
-};
-
-// ---- Main window -------------------------------------------------------------------------------
-
-// A shown main window with its timer stopped, the collection folder in a fresh temporary folder,
-// program-wide variables saved and restored, message boxes and menus scripted.
-class WindowTest : public testing::Test {
-protected:
-    void SetUp() override;
-    void TearDown() override;
-
-    // Points the lists at a folder as the user would through Dir1.
-    void ShowFolder(const std::wstring& folder);
-    int IndexInFile1(const std::wstring& name) const;
-    // Selects the entry of that name (as a click would); false when it is not listed.
-    bool Select(const std::wstring& name);
-    // Writes a pattern BMP and returns its full path.
-    std::wstring AddImage(const std::wstring& folder, const std::wstring& name, int width, int height,
-                          std::uint32_t seed);
-
-    std::unique_ptr<ui::Form1> form_;
-    testsupport::TempFolder images_;
-    testsupport::TempFolder collection_;
-
-private:
-    std::wstring savedTitle_, savedCrLf_, savedStart_, savedTiles_, savedFolder_, savedFile_;
 };
 
 // ---- The real program as a separate process ----------------------------------------------------

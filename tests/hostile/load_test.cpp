@@ -4,6 +4,8 @@
 #include "common/commands.h"
 #include "forms/events.h"
 #include "hostile_support.h"
+#include "support/main_window_test.h"
+#include "support/read_back.h"
 #include "ui/dialogs/frm_rename.h"
 
 namespace {
@@ -12,11 +14,11 @@ using hostile::Bound;
 using testsupport::Prompter;
 using testsupport::ReadFileBytes;
 
-class HostileLoad : public hostile::WindowTest {
+class HostileLoad : public testsupport::MainWindowTest {
 protected:
     void SetUp() override
     {
-        hostile::WindowTest::SetUp();
+        testsupport::MainWindowTest::SetUp();
         for (int i = 0; i < 40; ++i) {
             wchar_t name[32];
             swprintf(name, 32, L"Kachel%02d.bmp", i);
@@ -59,7 +61,7 @@ TEST_F(HostileLoad, AThousandResizesInARowEndInOneRedrawOfTheLastSize)
     GetClientRect(form_->PicW.Hwnd(), &client);
     EXPECT_EQ(form_->PicW.ScaleWidth(), client.right);
     EXPECT_EQ(form_->PicW.ScaleHeight(), client.bottom);
-    const hostile::Pixels clip = hostile::ReadClipboardBitmap();
+    const testsupport::Pixels clip = testsupport::ReadClipboardBitmap();
     EXPECT_EQ(clip.width, form_->PicW.ScaleWidth());
     EXPECT_EQ(clip.height, form_->PicW.ScaleHeight());
 }

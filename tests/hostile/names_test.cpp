@@ -5,6 +5,7 @@
 #include "forms/events.h"
 #include "forms/picture.h"
 #include "hostile_support.h"
+#include "support/main_window_test.h"
 #include "ui/dialogs/frm_copy.h"
 #include "ui/dialogs/frm_rename.h"
 
@@ -16,7 +17,7 @@ using hostile::FileThere;
 using testsupport::Prompter;
 using testsupport::ReadFileBytes;
 
-class HostileNames : public hostile::WindowTest {
+class HostileNames : public testsupport::MainWindowTest {
 protected:
     // Shows, copies into the collection, renames and deletes one file; every step must work.
     void RoundTrip(const std::wstring& folder, const std::wstring& name, const std::wstring& renamed)
@@ -25,7 +26,8 @@ protected:
         std::wstring base = folder;
         if (base.back() != L'\\')
             base += L'\\';
-        const std::string bytes = hostile::Bmp24(hostile::Pattern(5, 4, static_cast<std::uint32_t>(name.size())));
+        const auto seed = static_cast<std::uint32_t>(name.size());
+        const std::string bytes = testsupport::Bmp24(testsupport::Pattern(5, 4, seed));
         ASSERT_TRUE(hostile::WriteExtended(base + name, bytes));
         ShowFolder(folder);
         form_->File1.Refresh();
@@ -71,11 +73,11 @@ TEST_F(HostileNames, FoldersInOtherScriptsAreBrowsed)
 
 TEST_F(HostileNames, NamesWithTrailingDotsOrBlanksAreNeitherListedNorTouched)
 {
-    const std::string bytes = hostile::Bmp24(hostile::Pattern(4, 4, 9));
+    const std::string bytes = testsupport::Bmp24(testsupport::Pattern(4, 4, 9));
     const std::wstring odd[] = {L"Punkt.bmp.", L"Blank.bmp ", L"Beides.bmp. .", L"Wand.bmp."};
     for (const std::wstring& name : odd)
         ASSERT_TRUE(hostile::WriteExtended(images_ / name, bytes));
-    const std::string wand = hostile::Bmp24(hostile::Pattern(6, 6, 10));
+    const std::string wand = testsupport::Bmp24(testsupport::Pattern(6, 6, 10));
     ASSERT_TRUE(hostile::WriteExtended(images_ / L"Wand.bmp", wand));
     ShowFolder(images_.Path());
     for (const std::wstring& name : odd)
@@ -98,12 +100,12 @@ TEST_F(HostileNames, FoldersWithTrailingDotsOrBlanksNeverLeadToTheWrongFile)
     // "Ordner." and "Ordner " beside "Ordner": each holds a file of the same name.
     const std::wstring plain = images_ / L"Ordner";
     ASSERT_TRUE(CreateDirectoryW(plain.c_str(), nullptr));
-    const std::string plainBytes = hostile::Bmp24(hostile::Pattern(3, 3, 1));
+    const std::string plainBytes = testsupport::Bmp24(testsupport::Pattern(3, 3, 1));
     ASSERT_TRUE(hostile::WriteExtended(plain + L"\\Bild.bmp", plainBytes));
     for (const wchar_t* suffix : {L".", L" "}) {
         const std::wstring twin = plain + suffix;
         ASSERT_TRUE(CreateDirectoryW(Extended(twin).c_str(), nullptr));
-        const std::string twinBytes = hostile::Bmp24(hostile::Pattern(7, 7, 2));
+        const std::string twinBytes = testsupport::Bmp24(testsupport::Pattern(7, 7, 2));
         ASSERT_TRUE(hostile::WriteExtended(twin + L"\\Bild.bmp", twinBytes));
 
         // The system reads the name without its trailing dot or blank: the lists open the twin.
@@ -134,7 +136,7 @@ TEST_F(HostileNames, PathsLongerThan260CharactersWorkOrAreRefusedCleanly)
         ASSERT_TRUE(CreateDirectoryW(Extended(deep).c_str(), nullptr));
     }
     deep.pop_back();
-    const std::string bytes = hostile::Bmp24(hostile::Pattern(5, 3, 7));
+    const std::string bytes = testsupport::Bmp24(testsupport::Pattern(5, 3, 7));
     ASSERT_TRUE(hostile::WriteExtended(deep + L"\\Tief.bmp", bytes));
     ASSERT_GT(deep.size() + 9, 260u);
 
@@ -178,7 +180,7 @@ TEST_F(HostileNames, NetworkAndDevicePathsAreRefusedWithinAMoment)
 TEST_F(HostileNames, FilesNamedLikeDevicesDoNotHangTheProgram)
 {
     // Archives from other systems can hold con.bmp or nul.gif; Windows reads such names as devices.
-    const std::string bytes = hostile::Bmp24(hostile::Pattern(4, 4, 11));
+    const std::string bytes = testsupport::Bmp24(testsupport::Pattern(4, 4, 11));
     const std::wstring names[] = {L"nul.bmp", L"con.bmp", L"aux.gif", L"com1.jpg", L"lpt1.tif", L"prn.bmp"};
     for (const std::wstring& name : names)
         ASSERT_TRUE(hostile::WriteExtended(images_ / name, bytes));

@@ -1,17 +1,21 @@
 // Damaged, lying, huge, tiny, animated, multi-page and transparent pictures: through the picture
 // loader and through File1_Click on a real main window.
 
+#include <wrl/client.h>
+
 #include <map>
 
 #include "common/commands.h"
 #include "forms/events.h"
 #include "forms/picture.h"
 #include "hostile_support.h"
+#include "support/main_window_test.h"
+#include "support/read_back.h"
 
 namespace {
 
 using hostile::Bound;
-using hostile::Pattern;
+using testsupport::Pattern;
 using testsupport::TempFolder;
 using testsupport::WriteFileBytes;
 
@@ -88,7 +92,7 @@ TEST(HostilePictureFiles, FilesOfOtherTypesWithImageExtensionsAreRefused)
     }
     // A real picture of another kind under an image extension is still a picture.
     ASSERT_TRUE(WriteFileBytes(folder / L"Eigentlich PNG.bmp",
-                               hostile::EncodeWithWic(GUID_ContainerFormatPng, {Pattern(9, 7, 3)})));
+                               testsupport::EncodeWithWic(GUID_ContainerFormatPng, {Pattern(9, 7, 3)})));
     const auto png = forms::LoadPicture(folder / L"Eigentlich PNG.bmp");
     ASSERT_TRUE(png.has_value());
     EXPECT_EQ(png->Width(), 9);
@@ -127,8 +131,8 @@ TEST(HostilePictureFiles, OneByOneAndFortyThousandLongPicturesLoadAtTheirSize)
     TempFolder folder;
     const std::pair<int, int> sizes[] = {{1, 1}, {1, 40000}, {40000, 1}};
     for (const auto& [width, height] : sizes) {
-        const hostile::Pixels pixels = Pattern(width, height, 8);
-        ASSERT_TRUE(WriteFileBytes(folder / L"Streifen.bmp", hostile::Bmp24(pixels)));
+        const testsupport::Pixels pixels = Pattern(width, height, 8);
+        ASSERT_TRUE(WriteFileBytes(folder / L"Streifen.bmp", testsupport::Bmp24(pixels)));
         Bound bound(20, "loading a thin picture");
         const auto picture = forms::LoadPicture(folder / L"Streifen.bmp");
         ASSERT_TRUE(picture.has_value()) << width << " x " << height;
@@ -136,7 +140,7 @@ TEST(HostilePictureFiles, OneByOneAndFortyThousandLongPicturesLoadAtTheirSize)
         EXPECT_EQ(picture->Height(), height);
         forms::UniqueHdc dc(CreateCompatibleDC(nullptr));
         forms::SelectGuard select(dc.get(), picture->Bitmap());
-        const hostile::Pixels last = hostile::ReadDc(dc.get(), width, height);
+        const testsupport::Pixels last = testsupport::ReadDc(dc.get(), width, height);
         EXPECT_EQ(last.At(width - 1, height - 1), Opaque(pixels.At(width - 1, height - 1)));
     }
 }
@@ -152,7 +156,7 @@ TEST(HostilePictureFiles, AnAnimatedGifOfManyFramesShowsItsFirstFrame)
     EXPECT_EQ(picture->Height(), 10);
     forms::UniqueHdc dc(CreateCompatibleDC(nullptr));
     forms::SelectGuard select(dc.get(), picture->Bitmap());
-    const hostile::Pixels pixels = hostile::ReadDc(dc.get(), 20, 10);
+    const testsupport::Pixels pixels = testsupport::ReadDc(dc.get(), 20, 10);
     // Frame 0 has palette index (x + y) % 4: red, green, blue, white.
     EXPECT_EQ(pixels.At(0, 0), 0xff0000u);
     EXPECT_EQ(pixels.At(1, 0), 0x00ff00u);
@@ -163,8 +167,9 @@ TEST(HostilePictureFiles, AnAnimatedGifOfManyFramesShowsItsFirstFrame)
 TEST(HostilePictureFiles, AMultiPageTiffShowsItsFirstPage)
 {
     TempFolder folder;
-    const hostile::Pixels first = Pattern(12, 9, 1);
-    const std::string tiff = hostile::EncodeWithWic(GUID_ContainerFormatTiff, {first, Pattern(30, 20, 2), Pattern(5, 5, 3)});
+    const testsupport::Pixels first = Pattern(12, 9, 1);
+    const std::string tiff =
+        testsupport::EncodeWithWic(GUID_ContainerFormatTiff, {first, Pattern(30, 20, 2), Pattern(5, 5, 3)});
     ASSERT_FALSE(tiff.empty());
     ASSERT_TRUE(WriteFileBytes(folder / L"Seiten.tif", tiff));
 
@@ -187,7 +192,7 @@ TEST(HostilePictureFiles, AMultiPageTiffShowsItsFirstPage)
     EXPECT_EQ(picture->Height(), 9);
     forms::UniqueHdc dc(CreateCompatibleDC(nullptr));
     forms::SelectGuard select(dc.get(), picture->Bitmap());
-    const hostile::Pixels pixels = hostile::ReadDc(dc.get(), 12, 9);
+    const testsupport::Pixels pixels = testsupport::ReadDc(dc.get(), 12, 9);
     EXPECT_EQ(pixels.At(0, 0), Opaque(first.At(0, 0)));
     EXPECT_EQ(pixels.At(11, 8), Opaque(first.At(11, 8)));
 }
@@ -195,14 +200,14 @@ TEST(HostilePictureFiles, AMultiPageTiffShowsItsFirstPage)
 TEST(HostilePictureFiles, PicturesWithAlphaAreMarkedAsTransparent)
 {
     TempFolder folder;
-    hostile::Pixels half = Pattern(8, 4, 6);
+    testsupport::Pixels half = Pattern(8, 4, 6);
     for (int y = 0; y < 4; ++y)
         for (int x = 0; x < 4; ++x)
             half.argb[static_cast<std::size_t>(y) * 8 + static_cast<std::size_t>(x)] &= 0x00ffffffu;
-    ASSERT_TRUE(WriteFileBytes(folder / L"Alpha.bmp", hostile::Bmp32Alpha(half)));
+    ASSERT_TRUE(WriteFileBytes(folder / L"Alpha.bmp", testsupport::Bmp32Alpha(half)));
     ASSERT_TRUE(WriteFileBytes(folder / L"Alpha.gif", hostile::Gif(8, 4, 1, 3)));
-    ASSERT_TRUE(WriteFileBytes(folder / L"Alpha.png", hostile::EncodeWithWic(GUID_ContainerFormatPng, {half})));
-    ASSERT_TRUE(WriteFileBytes(folder / L"Alpha.tif", hostile::EncodeWithWic(GUID_ContainerFormatTiff, {half})));
+    ASSERT_TRUE(WriteFileBytes(folder / L"Alpha.png", testsupport::EncodeWithWic(GUID_ContainerFormatPng, {half})));
+    ASSERT_TRUE(WriteFileBytes(folder / L"Alpha.tif", testsupport::EncodeWithWic(GUID_ContainerFormatTiff, {half})));
     for (const wchar_t* name : {L"Alpha.bmp", L"Alpha.gif", L"Alpha.png", L"Alpha.tif"}) {
         const auto picture = forms::LoadPicture(folder / name);
         ASSERT_TRUE(picture.has_value()) << testing::PrintToString(std::wstring(name));
@@ -212,7 +217,7 @@ TEST(HostilePictureFiles, PicturesWithAlphaAreMarkedAsTransparent)
 
 // ---- Through File1_Click on a real window ------------------------------------------------------
 
-class HostilePicturesShown : public hostile::WindowTest {
+class HostilePicturesShown : public testsupport::MainWindowTest {
 protected:
     // Selects the file and checks the rule for any picture: chosen, no message, a bitmap on the clipboard.
     void ShowAndCheck(const std::wstring& name)
@@ -223,7 +228,7 @@ protected:
         EXPECT_TRUE(testsupport::Prompter().shown.empty()) << "a message for a picture";
         EXPECT_TRUE(IsClipboardFormatAvailable(CF_BITMAP));
     }
-    hostile::Pixels Preview() { return hostile::ReadDc(form_->PicW.Hdc(), form_->PicW.ScaleWidth(), form_->PicW.ScaleHeight()); }
+    testsupport::Pixels Preview() { return testsupport::ReadBox(form_->PicW); }
 };
 
 TEST_F(HostilePicturesShown, EveryDamagedFileSelectedInTurnEndsShownOrWithPicMEmpty)
@@ -304,11 +309,11 @@ TEST_F(HostilePicturesShown, ABigAcceptedPictureIsShownAndItsMemoryComesBackWith
 
 TEST_F(HostilePicturesShown, OneByOnePictureFillsThePreviewWithItsColour)
 {
-    const hostile::Pixels dot = Pattern(1, 1, 12);
-    ASSERT_TRUE(WriteFileBytes(images_ / L"Punkt.bmp", hostile::Bmp24(dot)));
+    const testsupport::Pixels dot = Pattern(1, 1, 12);
+    ASSERT_TRUE(WriteFileBytes(images_ / L"Punkt.bmp", testsupport::Bmp24(dot)));
     ShowFolder(images_.Path());
     ShowAndCheck(L"Punkt.bmp");
-    const hostile::Pixels preview = Preview();
+    const testsupport::Pixels preview = Preview();
     ASSERT_GT(preview.width, 0);
     for (const std::uint32_t p : preview.argb)
         ASSERT_EQ(p, Opaque(dot.argb[0]));
@@ -316,8 +321,8 @@ TEST_F(HostilePicturesShown, OneByOnePictureFillsThePreviewWithItsColour)
 
 TEST_F(HostilePicturesShown, APictureTallerThan32767TilesLikeAnyOther)
 {
-    const hostile::Pixels tall = Pattern(1, 40000, 4);
-    ASSERT_TRUE(WriteFileBytes(images_ / L"Hoch.bmp", hostile::Bmp24(tall)));
+    const testsupport::Pixels tall = Pattern(1, 40000, 4);
+    ASSERT_TRUE(WriteFileBytes(images_ / L"Hoch.bmp", testsupport::Bmp24(tall)));
     ShowFolder(images_.Path());
     {
         Bound bound(20, "showing a 1 x 40000 picture");
@@ -326,24 +331,24 @@ TEST_F(HostilePicturesShown, APictureTallerThan32767TilesLikeAnyOther)
     EXPECT_TRUE(form_->PicM.HasPicture());
     EXPECT_EQ(form_->PicM.ScaleHeight(), 40000);
     // No 16-bit limit: the first rows of the picture repeat across the preview.
-    const hostile::Pixels preview = Preview();
+    const testsupport::Pixels preview = Preview();
     ASSERT_GT(preview.width, 1);
     for (int y = 0; y < preview.height; y += 5)
         for (int x = 0; x < preview.width; x += 3)
             ASSERT_EQ(preview.At(x, y), Opaque(tall.At(0, y))) << x << "," << y;
-    EXPECT_EQ(hostile::ReadClipboardBitmap().argb, preview.argb);
+    EXPECT_EQ(testsupport::ReadClipboardBitmap().argb, preview.argb);
 }
 
 TEST_F(HostilePicturesShown, APictureFortyThousandWideIsCutAtThePreviewsEdge)
 {
-    const hostile::Pixels wide = Pattern(40000, 1, 5);
-    ASSERT_TRUE(WriteFileBytes(images_ / L"Breit.bmp", hostile::Bmp24(wide)));
+    const testsupport::Pixels wide = Pattern(40000, 1, 5);
+    ASSERT_TRUE(WriteFileBytes(images_ / L"Breit.bmp", testsupport::Bmp24(wide)));
     ShowFolder(images_.Path());
     {
         Bound bound(20, "showing a 40000 x 1 picture");
         ShowAndCheck(L"Breit.bmp");
     }
-    const hostile::Pixels preview = Preview();
+    const testsupport::Pixels preview = Preview();
     ASSERT_GT(preview.height, 1);
     for (int y = 0; y < preview.height; y += 7)
         for (int x = 0; x < preview.width; ++x)
@@ -352,15 +357,15 @@ TEST_F(HostilePicturesShown, APictureFortyThousandWideIsCutAtThePreviewsEdge)
 
 TEST_F(HostilePicturesShown, TransparentPixelsShowPicMsBackground)
 {
-    hostile::Pixels half = Pattern(8, 4, 6);
+    testsupport::Pixels half = Pattern(8, 4, 6);
     for (int y = 0; y < 4; ++y)
         for (int x = 0; x < 4; ++x)
             half.argb[static_cast<std::size_t>(y) * 8 + static_cast<std::size_t>(x)] = 0x00123456u;
-    ASSERT_TRUE(WriteFileBytes(images_ / L"Halb.bmp", hostile::Bmp32Alpha(half)));
+    ASSERT_TRUE(WriteFileBytes(images_ / L"Halb.bmp", testsupport::Bmp32Alpha(half)));
     ShowFolder(images_.Path());
     ShowAndCheck(L"Halb.bmp");
     ASSERT_TRUE(form_->PicM.HasPicture());
-    const hostile::Pixels shown = hostile::ReadDc(form_->PicM.Hdc(), 8, 4);
+    const testsupport::Pixels shown = testsupport::ReadDc(form_->PicM.Hdc(), 8, 4);
     const COLORREF back = form_->PicM.BackColor();
     const std::uint32_t backRgb = (static_cast<std::uint32_t>(GetRValue(back)) << 16) |
                                   (static_cast<std::uint32_t>(GetGValue(back)) << 8) | GetBValue(back);
@@ -371,8 +376,9 @@ TEST_F(HostilePicturesShown, TransparentPixelsShowPicMsBackground)
 TEST_F(HostilePicturesShown, AnAnimatedGifAndAMultiPageTiffAreShownByTheirFirstImage)
 {
     ASSERT_TRUE(WriteFileBytes(images_ / L"Film.gif", hostile::Gif(20, 10, 300, -1)));
-    ASSERT_TRUE(WriteFileBytes(images_ / L"Seiten.tif",
-                               hostile::EncodeWithWic(GUID_ContainerFormatTiff, {Pattern(12, 9, 1), Pattern(30, 20, 2)})));
+    const std::string tiff =
+        testsupport::EncodeWithWic(GUID_ContainerFormatTiff, {Pattern(12, 9, 1), Pattern(30, 20, 2)});
+    ASSERT_TRUE(WriteFileBytes(images_ / L"Seiten.tif", tiff));
     ShowFolder(images_.Path());
     ShowAndCheck(L"Film.gif");
     EXPECT_EQ(form_->PicM.ScaleWidth(), 20);

@@ -5,81 +5,27 @@
 
 #include <windows.h>
 
-#include <cstdint>
-#include <memory>
-#include <string>
-
 #include "bench/resource_count.h"
 #include "common/commands.h"
 #include "forms/events.h"
 #include "forms/handles.h"
-#include "support/test_env.h"
-#include "ui/main/form1.h"
+#include "support/main_window_test.h"
 
 namespace {
 
-// An uncompressed 24-bit BMP whose pixels differ from their neighbours.
-std::string SmallBmp(int width, int height, int seed)
-{
-    const int stride = (width * 3 + 3) & ~3;
-    const auto imageSize = static_cast<std::uint32_t>(stride * height);
-    BITMAPFILEHEADER file{};
-    BITMAPINFOHEADER info{};
-    file.bfType = 0x4D42;
-    file.bfOffBits = sizeof(file) + sizeof(info);
-    file.bfSize = file.bfOffBits + imageSize;
-    info.biSize = sizeof(info);
-    info.biWidth = width;
-    info.biHeight = height;
-    info.biPlanes = 1;
-    info.biBitCount = 24;
-    info.biCompression = BI_RGB;
-    info.biSizeImage = imageSize;
-    std::string bytes(reinterpret_cast<const char*>(&file), sizeof(file));
-    bytes.append(reinterpret_cast<const char*>(&info), sizeof(info));
-    for (int row = 0; row < height; ++row)
-        for (int i = 0; i < stride; ++i)
-            bytes += static_cast<char>((row * 31 + i * 7 + seed) & 0xff);
-    return bytes;
-}
-
-class SelectionLeaks : public testing::Test {
+class SelectionLeaks : public testsupport::MainWindowTest {
 protected:
     void SetUp() override
     {
-        savedFolder_ = Commands::CurrentFolder;
-        savedFile_ = Commands::CurrentFile;
-        ASSERT_TRUE(testsupport::WriteFileBytes(images_ / L"eins.bmp", SmallBmp(37, 23, 1)));
-        ASSERT_TRUE(testsupport::WriteFileBytes(images_ / L"zwei.bmp", SmallBmp(64, 48, 2)));
-        form_ = std::make_unique<ui::Form1>();
-        ASSERT_TRUE(form_->Create());
-        ui::SetMainForm(form_.get());
-        form_->Show();
-        forms::DoEvents();
-        // The test makes every selection itself; no delayed redraw may add one.
-        form_->Timer1.Stop();
-        std::wstring folder = images_.Path();
-        folder.pop_back();
-        ASSERT_TRUE(form_->Dir1.SetPath(folder));
+        ASSERT_NO_FATAL_FAILURE(MainWindowTest::SetUp());
+        AddImage(images_.Path(), L"eins.bmp", 37, 23, 1);
+        AddImage(images_.Path(), L"zwei.bmp", 64, 48, 2);
+        ASSERT_NO_FATAL_FAILURE(ShowFolder(images_.Path()));
         ASSERT_EQ(form_->File1.ListCount(), 2);
-    }
-
-    void TearDown() override
-    {
-        ui::SetMainForm(nullptr);
-        form_.reset();
-        forms::DoEvents();
-        Commands::CurrentFolder = savedFolder_;
-        Commands::CurrentFile = savedFile_;
     }
 
     // The user chooses entry i of File1.
     void Choose(int index) { form_->File1.SetSelected(index); }
-
-    testsupport::TempFolder images_;
-    std::unique_ptr<ui::Form1> form_;
-    std::wstring savedFolder_;
-    std::wstring savedFile_;
 };
 
 // Makes three brushes, a window and a menu and an event, checks the counts see them, and frees them.
@@ -126,9 +72,9 @@ TEST_F(SelectionLeaks, AThousandSelectionsLeaveNothingBehind)
         if (i % 100 == 50) {
             // Now and then a program pastes: the promised bitmap is handed over, and the clipboard
             // frees it when the next selection replaces it.
-            ASSERT_TRUE(OpenClipboard(nullptr));
+            const forms::ClipboardSession clipboard(nullptr);
+            ASSERT_TRUE(clipboard.IsOpen());
             EXPECT_NE(GetClipboardData(CF_BITMAP), nullptr);
-            CloseClipboard();
         }
     }
     forms::DoEvents();

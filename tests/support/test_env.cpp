@@ -168,4 +168,18 @@ void RemoveTree(const std::wstring& path)
     RemoveDirectoryW(folder.c_str());
 }
 
+std::wstring WithoutBackslash(std::wstring path)
+{
+    if (path.size() > 3 && path.back() == L'\\')
+        path.pop_back();
+    return path;
+}
+
+std::wstring LongPath(const std::wstring& path)
+{
+    wchar_t buffer[MAX_PATH] = {};
+    const DWORD length = GetLongPathNameW(path.c_str(), buffer, MAX_PATH);
+    return length > 0 && length < MAX_PATH ? WithoutBackslash(buffer) : std::wstring();
+}
+
 }  // namespace testsupport

@@ -70,4 +70,9 @@ std::string ReadFileBytes(const std::wstring& path);
 // Removes a folder tree (attributes cleared first).
 void RemoveTree(const std::wstring& path);
 
+// A folder as the lists show it: no trailing backslash except after a drive ("C:\\").
+std::wstring WithoutBackslash(std::wstring path);
+// The name the file system itself gives a path (real letter case, long names); empty when it is not there.
+std::wstring LongPath(const std::wstring& path);
+
 }  // namespace testsupport

@@ -23,7 +23,7 @@ TEST_F(CopyCommandTest, FreeNameIsCopiedWithoutAnyReaction)
 
     form_->mnuCopy_Click();
 
-    EXPECT_EQ(ReadFileBytes(tiles_ / L"Wand.bmp"), ReadFileBytes(source));
+    EXPECT_EQ(ReadFileBytes(collection_ / L"Wand.bmp"), ReadFileBytes(source));
     EXPECT_TRUE(Exists(source));
     EXPECT_TRUE(Prompter().shown.empty());
     EXPECT_FALSE(ui::CopyDialog().IsLoaded());
@@ -50,9 +50,9 @@ TEST_F(CopyCommandTest, TakenNameOpensDialogAndCopiesUnderTypedName)
     EXPECT_EQ(dialog.Text1.SelStart(), 4);
     EXPECT_EQ(dialog.Text1.SelLength(), 0);
     EXPECT_EQ(dialog.FullPath, source);
-    EXPECT_EQ(dialog.SourceFolder, sources_.Path());
+    EXPECT_EQ(dialog.SourceFolder, images_.Path());
     EXPECT_EQ(dialog.SourceFile, L"Wand.bmp");
-    EXPECT_EQ(dialog.TargetFolder, tiles_.Path());
+    EXPECT_EQ(dialog.TargetFolder, collection_.Path());
     EXPECT_FALSE(dialog.MoveMode);
     EXPECT_TRUE(Prompter().shown.empty());
 
@@ -63,7 +63,7 @@ TEST_F(CopyCommandTest, TakenNameOpensDialogAndCopiesUnderTypedName)
     EXPECT_FALSE(dialog.IsLoaded());
     EXPECT_TRUE(form_->Enabled());
     EXPECT_TRUE(dialog.Accepted);
-    EXPECT_EQ(ReadFileBytes(tiles_ / L"Neu.bmp"), ReadFileBytes(source));
+    EXPECT_EQ(ReadFileBytes(collection_ / L"Neu.bmp"), ReadFileBytes(source));
     EXPECT_EQ(ReadFileBytes(taken), takenBytes);
     EXPECT_TRUE(Exists(source));
     EXPECT_TRUE(form_->PicM.HasPicture()) << "closing after a copy runs File1_Click";
@@ -115,7 +115,7 @@ TEST_F(CopyCommandTest, EmptyNameIsRefusedAndTheDialogStays)
     TypeChars(dialog.Text1.Hwnd(), L"\b\b\b\b\r");
 
     EXPECT_TRUE(dialog.IsLoaded());
-    EXPECT_FALSE(Exists(tiles_ / L".bmp"));
+    EXPECT_FALSE(Exists(collection_ / L".bmp"));
 }
 
 TEST_F(CopyCommandTest, CancelCopiesNothingAndReloadsThePreview)
@@ -134,8 +134,8 @@ TEST_F(CopyCommandTest, CancelCopiesNothingAndReloadsThePreview)
     EXPECT_FALSE(dialog.IsLoaded());
     EXPECT_TRUE(form_->Enabled());
     EXPECT_FALSE(dialog.Accepted);
-    EXPECT_FALSE(Exists(tiles_ / L"WandNeu.bmp"));
-    EXPECT_TRUE(Exists(sources_ / L"Wand.bmp"));
+    EXPECT_FALSE(Exists(collection_ / L"WandNeu.bmp"));
+    EXPECT_TRUE(Exists(images_ / L"Wand.bmp"));
     EXPECT_TRUE(form_->PicM.HasPicture()) << "cancelling runs File1_Click";
 }
 
@@ -206,13 +206,13 @@ TEST_F(MoveCommandTest, FreeNameAnsweredYesMovesAndEmptiesTheSingleView)
     EXPECT_EQ(Prompter().shown[0].flags, kQuestion);
     EXPECT_EQ(Prompter().shown[0].owner, form_->Hwnd());
     EXPECT_FALSE(Exists(source));
-    EXPECT_EQ(ReadFileBytes(tiles_ / L"Wand.bmp"), bytes);
+    EXPECT_EQ(ReadFileBytes(collection_ / L"Wand.bmp"), bytes);
     EXPECT_FALSE(ListShows(L"Wand.bmp"));
     EXPECT_TRUE(ListShows(L"Rest.bmp"));
     EXPECT_FALSE(form_->PicM.HasPicture());
     EXPECT_TRUE(form_->Enabled());
     EXPECT_EQ(Commands::CurrentFile, L"Wand.bmp") << "the current file still names the moved file";
-    EXPECT_EQ(Commands::CurrentFolder, sources_.Path());
+    EXPECT_EQ(Commands::CurrentFolder, images_.Path());
 
     // The name is now taken in the collection folder: a copy opens the dialog, whose copy then fails.
     form_->mnuCopy_Click();
@@ -223,7 +223,7 @@ TEST_F(MoveCommandTest, FreeNameAnsweredYesMovesAndEmptiesTheSingleView)
     TypeChars(dialog.Text1.Hwnd(), L"2\r");
     EXPECT_FALSE(dialog.IsLoaded());
     EXPECT_TRUE(form_->Enabled());
-    EXPECT_FALSE(Exists(tiles_ / L"Wand2.bmp"));
+    EXPECT_FALSE(Exists(collection_ / L"Wand2.bmp"));
     EXPECT_EQ(Prompter().shown.size(), 1u);
 }
 
@@ -237,7 +237,7 @@ TEST_F(MoveCommandTest, AnsweredNoChangesNothing)
 
     ASSERT_EQ(Prompter().shown.size(), 1u);
     EXPECT_TRUE(Exists(source));
-    EXPECT_FALSE(Exists(tiles_ / L"Wand.bmp"));
+    EXPECT_FALSE(Exists(collection_ / L"Wand.bmp"));
     EXPECT_TRUE(ListShows(L"Wand.bmp"));
     EXPECT_EQ(form_->File1.FileName(), L"Wand.bmp");
     EXPECT_TRUE(form_->PicM.HasPicture());
@@ -247,7 +247,7 @@ TEST_F(MoveCommandTest, MissingCollectionFolderFailsSilentlyButStillRefreshes)
 {
     const std::wstring source = AddSource(L"Wand.bmp", 0x11);
     SelectSource(L"Wand.bmp");
-    Commands::TilesFolder = tiles_ / L"Fehlt\\";
+    Commands::TilesFolder = collection_ / L"Fehlt\\";
     Prompter().answers.push_back(IDYES);
 
     form_->mnuMove_Click();
@@ -283,7 +283,7 @@ TEST_F(MoveCommandTest, TakenNameMovesThroughTheDialogWithoutAQuestion)
     EXPECT_TRUE(dialog.Accepted);
     EXPECT_TRUE(form_->Enabled());
     EXPECT_FALSE(Exists(source));
-    EXPECT_EQ(ReadFileBytes(tiles_ / L"Mauer.bmp"), bytes);
+    EXPECT_EQ(ReadFileBytes(collection_ / L"Mauer.bmp"), bytes);
     EXPECT_EQ(ReadFileBytes(taken), takenBytes);
     EXPECT_FALSE(ListShows(L"Wand.bmp"));
     EXPECT_FALSE(form_->PicM.HasPicture());
@@ -316,7 +316,7 @@ TEST_F(MoveCommandTest, CancelMovesNothingAndReloadsThePreview)
     EXPECT_FALSE(dialog.IsLoaded());
     EXPECT_TRUE(form_->Enabled());
     EXPECT_TRUE(Exists(source));
-    EXPECT_FALSE(Exists(tiles_ / L"WandX.bmp"));
+    EXPECT_FALSE(Exists(collection_ / L"WandX.bmp"));
     EXPECT_TRUE(form_->PicM.HasPicture());
 }
 

@@ -5,6 +5,7 @@
 #include "common/commands.h"
 #include "forms/fonts.h"
 #include "forms/handles.h"
+#include "support/read_back.h"
 #include "ui/dialogs/frm_copy.h"
 #include "ui/dialogs/frm_rename.h"
 
@@ -79,19 +80,19 @@ TEST_F(DialogInputTest, PastedTextLosesWhatTypingCouldNotEnter)
 {
     ui::frmCopy& dialog = OpenCopyDialog();
     ASSERT_TRUE(dialog.IsLoaded());
-    ASSERT_TRUE(SetClipboardText(L"..\\Neu"));
+    ASSERT_TRUE(testsupport::PutClipboardText(L"..\\Neu"));
     TypeChar(dialog.Text1.Hwnd(), 22);  // Ctrl+V
     EXPECT_EQ(dialog.Text1.Text(), L"WandNeu");
 
     dialog.Text1.SetSelection(0, 7);
-    ASSERT_TRUE(SetClipboardText(L"C:\\Bild<1>.ä"));
+    ASSERT_TRUE(testsupport::PutClipboardText(L"C:\\Bild<1>.ä"));
     SendMessageW(dialog.Text1.Hwnd(), WM_PASTE, 0, 0);
     EXPECT_EQ(dialog.Text1.Text(), L"CBild1ä");
 
     // What is left is accepted as a name like a typed one.
     TypeChar(dialog.Text1.Hwnd(), L'\r');
     EXPECT_FALSE(dialog.IsLoaded());
-    EXPECT_TRUE(Exists(tiles_ / L"CBild1ä.bmp"));
+    EXPECT_TRUE(Exists(collection_ / L"CBild1ä.bmp"));
 }
 
 TEST(NameTextFilter, KeepsExactlyTheNameCharacters)
@@ -133,8 +134,8 @@ TEST_F(DialogInputTest, EveryWayOutEnablesTheMainWindow)
         EXPECT_FALSE(ui::CopyDialog().Accepted);
         EXPECT_TRUE(form_->Enabled());
         EXPECT_TRUE(form_->PicM.HasPicture());
-        EXPECT_TRUE(Exists(sources_ / L"Wand.bmp"));
-        EXPECT_FALSE(Exists(tiles_ / L"WandX.bmp"));
+        EXPECT_TRUE(Exists(images_ / L"Wand.bmp"));
+        EXPECT_FALSE(Exists(collection_ / L"WandX.bmp"));
 
         form_->mnuRen_Click();
         ASSERT_TRUE(ui::RenameDialog().IsLoaded());
@@ -144,8 +145,8 @@ TEST_F(DialogInputTest, EveryWayOutEnablesTheMainWindow)
         EXPECT_FALSE(ui::RenameDialog().IsLoaded());
         EXPECT_FALSE(ui::RenameDialog().Accepted);
         EXPECT_TRUE(form_->Enabled());
-        EXPECT_TRUE(Exists(sources_ / L"Wand.bmp"));
-        EXPECT_FALSE(Exists(sources_ / L"Y.bmp"));
+        EXPECT_TRUE(Exists(images_ / L"Wand.bmp"));
+        EXPECT_FALSE(Exists(images_ / L"Y.bmp"));
     }
     EXPECT_TRUE(Prompter().shown.empty());
 }
@@ -263,7 +264,7 @@ TEST_F(DialogInputTest, FieldsOutliveTheWindow)
     TypeChars(dialog.Text1.Hwnd(), L"Neu\r");
     ASSERT_FALSE(dialog.IsLoaded());
     EXPECT_FALSE(dialog.Text1.IsCreated());
-    EXPECT_EQ(dialog.FullPath, sources_ / L"Wand.bmp");
+    EXPECT_EQ(dialog.FullPath, images_ / L"Wand.bmp");
     EXPECT_EQ(dialog.SourceFile, L"Wand.bmp");
     EXPECT_EQ(dialog.NewName, L"Neu.bmp");
     EXPECT_TRUE(dialog.Accepted);

@@ -34,7 +34,7 @@ TEST_F(RenameCommandTest, OpensWithTheWholeNameSelectedAndRenamesToAFreeName)
     EXPECT_EQ(dialog.Text1.SelLength(), 4);
     EXPECT_TRUE(dialog.Text1.HasFocus());
     EXPECT_EQ(dialog.FullPath, source);
-    EXPECT_EQ(dialog.SourceFolder, sources_.Path());
+    EXPECT_EQ(dialog.SourceFolder, images_.Path());
     EXPECT_EQ(dialog.SourceFile, L"Wand.bmp");
 
     TypeChars(dialog.Text1.Hwnd(), L"Mauer\r");
@@ -44,7 +44,7 @@ TEST_F(RenameCommandTest, OpensWithTheWholeNameSelectedAndRenamesToAFreeName)
     EXPECT_TRUE(dialog.Accepted);
     EXPECT_EQ(dialog.NewName, L"Mauer.bmp");
     EXPECT_FALSE(Exists(source));
-    EXPECT_EQ(ReadFileBytes(sources_ / L"Mauer.bmp"), bytes);
+    EXPECT_EQ(ReadFileBytes(images_ / L"Mauer.bmp"), bytes);
     EXPECT_FALSE(ListShows(L"Wand.bmp"));
     EXPECT_EQ(form_->File1.FileName(), L"Mauer.bmp");
     EXPECT_EQ(Commands::CurrentFile, L"Mauer.bmp");
@@ -105,7 +105,7 @@ TEST_F(RenameCommandTest, UnchangedNameIsReportedAsTaken)
     EXPECT_EQ(Prompter().shown[0].text, L"Datei Wand.bmp existiert bereits.   ");
     ASSERT_TRUE(dialog.IsLoaded());
     EXPECT_EQ(dialog.Text1.SelLength(), 4);
-    EXPECT_TRUE(Exists(sources_ / L"Wand.bmp"));
+    EXPECT_TRUE(Exists(images_ / L"Wand.bmp"));
 }
 
 TEST_F(RenameCommandTest, CancelRenamesNothingAndReloadsThePreview)
@@ -123,8 +123,8 @@ TEST_F(RenameCommandTest, CancelRenamesNothingAndReloadsThePreview)
     EXPECT_FALSE(dialog.IsLoaded());
     EXPECT_FALSE(dialog.Accepted);
     EXPECT_TRUE(form_->Enabled());
-    EXPECT_TRUE(Exists(sources_ / L"Wand.bmp"));
-    EXPECT_FALSE(Exists(sources_ / L"Neu.bmp"));
+    EXPECT_TRUE(Exists(images_ / L"Wand.bmp"));
+    EXPECT_FALSE(Exists(images_ / L"Neu.bmp"));
     EXPECT_TRUE(form_->PicM.HasPicture()) << "cancelling runs File1_Click";
     EXPECT_EQ(Commands::CurrentFile, L"Wand.bmp");
 }
@@ -145,7 +145,7 @@ TEST_F(RenameCommandTest, FailingRenameClosesAndKeepsTheFileSelected)
     EXPECT_TRUE(dialog.Accepted);
     EXPECT_TRUE(form_->Enabled());
     EXPECT_TRUE(Exists(source));
-    EXPECT_FALSE(Exists(sources_ / L"Neu.bmp"));
+    EXPECT_FALSE(Exists(images_ / L"Neu.bmp"));
     EXPECT_EQ(form_->File1.FileName(), L"Wand.bmp");
     EXPECT_TRUE(form_->PicM.HasPicture());
     EXPECT_TRUE(Prompter().shown.empty());
@@ -192,11 +192,11 @@ TEST_F(DeleteCommandTest, ReadOnlyFileIsDeletedAndLaterCommandsActOnTheGoneFile)
     form_->mnuDel_Click();
     ASSERT_EQ(Prompter().shown.size(), 2u);
     EXPECT_EQ(Prompter().shown[1].text, L"Soll die Datei 'Wand.bmp' wirklich gelöscht werden ?");
-    EXPECT_TRUE(Exists(sources_ / L"Rest.bmp"));
+    EXPECT_TRUE(Exists(images_ / L"Rest.bmp"));
 
     // A copy fails silently.
     form_->mnuCopy_Click();
-    EXPECT_FALSE(Exists(tiles_ / L"Wand.bmp"));
+    EXPECT_FALSE(Exists(collection_ / L"Wand.bmp"));
     EXPECT_FALSE(ui::CopyDialog().IsLoaded());
     EXPECT_TRUE(form_->Enabled());
     EXPECT_EQ(Prompter().shown.size(), 2u);
@@ -255,7 +255,7 @@ TEST_F(MenuFlowTest, PopupMenuAndDoubleClickReachTheCommands)
     form_->File1_DblClick();
     ASSERT_TRUE(ui::RenameDialog().IsLoaded());
     TypeChars(ui::RenameDialog().Text1.Hwnd(), L"Zweit\r");
-    EXPECT_TRUE(Exists(sources_ / L"Zweit.bmp"));
+    EXPECT_TRUE(Exists(images_ / L"Zweit.bmp"));
     EXPECT_EQ(form_->File1.FileName(), L"Zweit.bmp");
     testsupport::MenuPresenter().Reset();
 }

@@ -4,31 +4,27 @@
 
 #include "common/commands.h"
 #include "forms/events.h"
-#include "main_window_fixture.h"
+#include "support/main_window_test.h"
+#include "support/read_back.h"
 #include "support/drop_data.h"
 #include "ui/dialogs/frm_rename.h"
 
 namespace {
 
-using mainwindowtest::MainWindowTest;
-
-// A folder path as the lists show it: without the trailing backslash.
-std::wstring Shown(const std::wstring& folder)
-{
-    return folder.size() > 3 && folder.back() == L'\\' ? folder.substr(0, folder.size() - 1) : folder;
-}
+using testsupport::MainWindowTest;
+using testsupport::WithoutBackslash;
 
 class BrowseTest : public MainWindowTest {
 protected:
     void SetUp() override
     {
         MainWindowTest::SetUp();
-        AddImage(images_, L"wand.bmp", 13, 9, 3);
-        AddImage(images_, L"boden.bmp", 8, 8, 4);
+        AddImage(images_.Path(), L"wand.bmp", 13, 9, 3);
+        AddImage(images_.Path(), L"boden.bmp", 8, 8, 4);
         ASSERT_TRUE(testsupport::WriteFileBytes(images_ / L"notes.txt", "png"));
         ASSERT_TRUE(CreateDirectoryW((images_ / L"Unterordner").c_str(), nullptr));
-        AddImage(other_, L"erste.bmp", 6, 6, 5);
-        AddImage(other_, L"wand.bmp", 7, 7, 6);
+        AddImage(other_.Path(), L"erste.bmp", 6, 6, 5);
+        AddImage(other_.Path(), L"wand.bmp", 7, 7, 6);
         ShowFolder(other_.Path());
     }
 
@@ -37,8 +33,8 @@ protected:
 
 TEST_F(BrowseTest, FolderListPassesItsPathToTheFileList)
 {
-    ASSERT_TRUE(form_->Dir1.SetPath(Shown(images_.Path())));
-    EXPECT_EQ(form_->File1.Path(), Shown(images_.Path()));
+    ASSERT_TRUE(form_->Dir1.SetPath(WithoutBackslash(images_.Path())));
+    EXPECT_EQ(form_->File1.Path(), WithoutBackslash(images_.Path()));
     EXPECT_EQ(form_->File1.ListCount(), 2);  // the .txt and the folder are not listed
     EXPECT_EQ(form_->File1.ListIndex(), -1);
 }
@@ -60,8 +56,8 @@ TEST_F(BrowseTest, DropOfSeveralFilesOntoFile1OpensTheFirst)
     const auto data = testsupport::MakeFileDropData({images_ / L"wand.bmp", other_ / L"erste.bmp"});
     form_->File1_OLEDragDrop(data.Get());
 
-    EXPECT_EQ(form_->Dir1.Path(), Shown(images_.Path()));
-    EXPECT_EQ(form_->File1.Path(), Shown(images_.Path()));
+    EXPECT_EQ(form_->Dir1.Path(), WithoutBackslash(images_.Path()));
+    EXPECT_EQ(form_->File1.Path(), WithoutBackslash(images_.Path()));
     EXPECT_EQ(form_->File1.FileName(), L"wand.bmp");
     EXPECT_EQ(Commands::CurrentFolder, images_.Path());
     EXPECT_EQ(Commands::CurrentFile, L"wand.bmp");
@@ -74,8 +70,8 @@ TEST_F(BrowseTest, DropOfAFileOntoDir1MovesTheListsWithoutSelecting)
 {
     const auto data = testsupport::MakeFileDropData({images_ / L"wand.bmp"});
     form_->Dir1_OLEDragDrop(data.Get());
-    EXPECT_EQ(form_->Dir1.Path(), Shown(images_.Path()));
-    EXPECT_EQ(form_->File1.Path(), Shown(images_.Path()));
+    EXPECT_EQ(form_->Dir1.Path(), WithoutBackslash(images_.Path()));
+    EXPECT_EQ(form_->File1.Path(), WithoutBackslash(images_.Path()));
     EXPECT_EQ(form_->File1.ListIndex(), -1);
     EXPECT_TRUE(Commands::CurrentFile.empty());
 }
@@ -84,11 +80,11 @@ TEST_F(BrowseTest, DroppedFolderOpensTheFolderThatHoldsIt)
 {
     const auto data = testsupport::MakeFileDropData({images_ / L"Unterordner"});
     form_->Dir1_OLEDragDrop(data.Get());
-    EXPECT_EQ(form_->Dir1.Path(), Shown(images_.Path()));
+    EXPECT_EQ(form_->Dir1.Path(), WithoutBackslash(images_.Path()));
 
     ShowFolder(other_.Path());
     form_->File1_OLEDragDrop(data.Get());
-    EXPECT_EQ(form_->File1.Path(), Shown(images_.Path()));
+    EXPECT_EQ(form_->File1.Path(), WithoutBackslash(images_.Path()));
     EXPECT_EQ(form_->File1.ListIndex(), -1);
     EXPECT_TRUE(Commands::CurrentFile.empty());
 }
@@ -97,17 +93,17 @@ TEST_F(BrowseTest, DroppedFileOfAnotherTypeMovesTheListsAndKeepsThePreview)
 {
     form_->File1.SetSelected(IndexInFile1(L"erste.bmp"));
     ASSERT_EQ(Commands::CurrentFile, L"erste.bmp");
-    const mainwindowtest::Pixels before =
-        mainwindowtest::ReadDc(form_->PicW.Hdc(), form_->PicW.ScaleWidth(), form_->PicW.ScaleHeight());
+    const testsupport::Pixels before =
+        testsupport::ReadBox(form_->PicW);
 
     const auto data = testsupport::MakeFileDropData({images_ / L"notes.txt"});
     form_->File1_OLEDragDrop(data.Get());
 
-    EXPECT_EQ(form_->File1.Path(), Shown(images_.Path()));
+    EXPECT_EQ(form_->File1.Path(), WithoutBackslash(images_.Path()));
     EXPECT_EQ(form_->File1.ListIndex(), -1);
     EXPECT_EQ(Commands::CurrentFile, L"erste.bmp");
-    EXPECT_TRUE(mainwindowtest::ReadDc(form_->PicW.Hdc(), form_->PicW.ScaleWidth(), form_->PicW.ScaleHeight()).rgb ==
-                before.rgb);
+    EXPECT_TRUE(testsupport::ReadBox(form_->PicW).argb ==
+                before.argb);
 }
 
 TEST_F(BrowseTest, DroppedNameInAnotherLetterCaseIsFoundAndShown)
@@ -116,8 +112,8 @@ TEST_F(BrowseTest, DroppedNameInAnotherLetterCaseIsFoundAndShown)
     form_->File1_OLEDragDrop(data.Get());
     EXPECT_EQ(form_->File1.FileName(), L"wand.bmp");
     EXPECT_EQ(Commands::CurrentFile, L"wand.bmp");
-    EXPECT_TRUE(mainwindowtest::IsTiling(
-        mainwindowtest::ReadDc(form_->PicW.Hdc(), form_->PicW.ScaleWidth(), form_->PicW.ScaleHeight()), 13, 9, 3));
+    EXPECT_TRUE(testsupport::IsTiling(
+        testsupport::ReadBox(form_->PicW), 13, 9, 3));
 }
 
 TEST_F(BrowseTest, DropFromAFolderThatCannotBeShownSelectsNothing)
@@ -125,8 +121,8 @@ TEST_F(BrowseTest, DropFromAFolderThatCannotBeShownSelectsNothing)
     // other_ lists a wand.bmp too; it is not the file that was dropped.
     const auto data = testsupport::MakeFileDropData({images_ / L"gibt es nicht\\wand.bmp"});
     form_->File1_OLEDragDrop(data.Get());
-    EXPECT_EQ(form_->Dir1.Path(), Shown(other_.Path()));
-    EXPECT_EQ(form_->File1.Path(), Shown(other_.Path()));
+    EXPECT_EQ(form_->Dir1.Path(), WithoutBackslash(other_.Path()));
+    EXPECT_EQ(form_->File1.Path(), WithoutBackslash(other_.Path()));
     EXPECT_EQ(form_->File1.ListIndex(), -1);
     EXPECT_TRUE(Commands::CurrentFile.empty());
 
@@ -142,11 +138,11 @@ TEST_F(BrowseTest, DropWithoutAFileListLeavesTheListsWhereTheyAre)
     const auto data = testsupport::MakeTextDropData(images_ / L"wand.bmp");
     form_->File1_OLEDragDrop(data.Get());
     EXPECT_EQ(form_->List1.ListCount(), 0);
-    EXPECT_EQ(form_->Dir1.Path(), Shown(other_.Path()));
+    EXPECT_EQ(form_->Dir1.Path(), WithoutBackslash(other_.Path()));
     EXPECT_EQ(form_->File1.ListIndex(), -1);
     form_->Dir1_OLEDragDrop(data.Get());
     form_->PicW_OLEDragDrop(data.Get());
-    EXPECT_EQ(form_->Dir1.Path(), Shown(other_.Path()));
+    EXPECT_EQ(form_->Dir1.Path(), WithoutBackslash(other_.Path()));
 }
 
 TEST_F(BrowseTest, DropOntoThePreviewOpensTheFileAndLeavesTheDriveList)
@@ -154,7 +150,7 @@ TEST_F(BrowseTest, DropOntoThePreviewOpensTheFileAndLeavesTheDriveList)
     const std::wstring drive = form_->Drive1.Drive();
     const auto data = testsupport::MakeFileDropData({images_ / L"Wand.bmp", other_ / L"erste.bmp"});
     form_->PicW_OLEDragDrop(data.Get());
-    EXPECT_EQ(form_->File1.Path(), Shown(images_.Path()));
+    EXPECT_EQ(form_->File1.Path(), WithoutBackslash(images_.Path()));
     EXPECT_EQ(form_->File1.FileName(), L"wand.bmp");
     EXPECT_EQ(Commands::CurrentFolder + Commands::CurrentFile, images_ / L"wand.bmp");
     EXPECT_EQ(form_->Drive1.Drive(), drive);
@@ -166,7 +162,7 @@ TEST_F(BrowseTest, DroppedFileFromADriveRootOpensTheRoot)
     ASSERT_GT(GetWindowsDirectoryW(windows, MAX_PATH), 2u);
     const std::wstring root = std::wstring(windows, 2) + L"\\";
     const std::wstring file = root + L"quadrino_root_" + std::to_wstring(GetCurrentProcessId()) + L".bmp";
-    ASSERT_TRUE(testsupport::WriteFileBytes(file, mainwindowtest::PatternBmp(4, 4, 2)));
+    ASSERT_TRUE(testsupport::WriteFileBytes(file, testsupport::Bmp24(testsupport::Pattern(4, 4, 2))));
     const auto data = testsupport::MakeFileDropData({file});
     form_->File1_OLEDragDrop(data.Get());
     const std::wstring shown = form_->File1.Path();
@@ -212,7 +208,7 @@ TEST_F(BrowseTest, DoubleClickStartsTheRenameCommand)
 
 TEST_F(BrowseTest, SelectListEntryFindsANewFileInAnotherLetterCase)
 {
-    AddImage(other_, L"Neu.bmp", 5, 5, 7);  // created after the list was read
+    AddImage(other_.Path(), L"Neu.bmp", 5, 5, 7);  // created after the list was read
     Commands::SelectListEntry(form_->File1, L"NEU.BMP");
     EXPECT_EQ(form_->File1.FileName(), L"Neu.bmp");
     EXPECT_EQ(Commands::CurrentFile, L"Neu.bmp");
@@ -231,26 +227,26 @@ TEST_F(BrowseTest, ADriveThatCannotBeReadIsReportedAndTheListsStay)
     for (wchar_t candidate = L'Q'; candidate <= L'Y' && !letter; ++candidate) {
         const std::wstring name{candidate, L':'};
         if (GetDriveTypeW((name + L"\\").c_str()) == DRIVE_NO_ROOT_DIR &&
-            DefineDosDeviceW(0, name.c_str(), Shown(target.Path()).c_str()))
+            DefineDosDeviceW(0, name.c_str(), WithoutBackslash(target.Path()).c_str()))
             letter = candidate;
     }
     if (!letter)
         GTEST_SKIP() << "no drive letter could be defined";
     const std::wstring drive{letter, L':'};
     form_->Drive1.Refresh();
-    RemoveDirectoryW(Shown(target.Path()).c_str());
+    RemoveDirectoryW(WithoutBackslash(target.Path()).c_str());
     const bool selected = form_->Drive1.SetDrive(drive);
     const std::wstring dirPath = form_->Dir1.Path();
     const std::wstring drivePath = form_->Drive1.Drive();
     DefineDosDeviceW(DDD_REMOVE_DEFINITION, drive.c_str(), nullptr);
-    CreateDirectoryW(Shown(target.Path()).c_str(), nullptr);
+    CreateDirectoryW(WithoutBackslash(target.Path()).c_str(), nullptr);
     if (!selected)
         GTEST_SKIP() << "the drive list does not offer the defined drive";
 
     ASSERT_EQ(testsupport::Prompter().shown.size(), 1u);
     EXPECT_EQ(testsupport::Prompter().shown[0].title, L"Brenwick Quadrino");
     EXPECT_NE(testsupport::Prompter().shown[0].text.find(drive), std::wstring::npos);
-    EXPECT_EQ(dirPath, Shown(other_.Path()));
+    EXPECT_EQ(dirPath, WithoutBackslash(other_.Path()));
     EXPECT_EQ(towupper(drivePath[0]), towupper(other_.Path()[0]));
 }
 

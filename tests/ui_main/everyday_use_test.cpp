@@ -5,13 +5,14 @@
 
 #include "common/commands.h"
 #include "forms/events.h"
-#include "main_window_fixture.h"
+#include "support/main_window_test.h"
+#include "support/read_back.h"
 #include "ui/dialogs/frm_copy.h"
 #include "ui/dialogs/frm_rename.h"
 
 namespace {
 
-using mainwindowtest::MainWindowTest;
+using testsupport::MainWindowTest;
 
 // Refuses every new window of this thread while it lives, as a system out of window memory would.
 class RefuseNewWindows {
@@ -34,41 +35,19 @@ private:
     HHOOK hook_;
 };
 
-class EverydayUseTest : public MainWindowTest {
-protected:
-    void SelectImage(const std::wstring& name)
-    {
-        const int index = IndexInFile1(name);
-        ASSERT_GE(index, 0);
-        form_->File1.SetSelected(index);
-    }
-
-    void CloseDialogs()
-    {
-        if (ui::CopyDialog().IsLoaded())
-            ui::CopyDialog().Command1_Click();
-        if (ui::RenameDialog().IsLoaded())
-            ui::RenameDialog().Command1_Click();
-    }
-
-    void TearDown() override
-    {
-        CloseDialogs();
-        MainWindowTest::TearDown();
-    }
-};
+class EverydayUseTest : public MainWindowTest {};
 
 TEST_F(EverydayUseTest, ComingBackToTheWindowLeavesAnotherProgramsClipboardAlone)
 {
-    AddImage(images_, L"a.bmp", 9, 7, 2);
+    AddImage(images_.Path(), L"a.bmp", 9, 7, 2);
     ShowFolder(images_.Path());
-    SelectImage(L"a.bmp");
+    ASSERT_TRUE(Select(L"a.bmp"));
     // No control was given the focus: the activation hands it to the first one in tab order.
     SetActiveWindow(nullptr);
     SetActiveWindow(form_->Hwnd());
     EXPECT_TRUE(form_->PicW.HasFocus());
 
-    ASSERT_TRUE(mainwindowtest::PutClipboardText(L"fremd"));
+    ASSERT_TRUE(testsupport::PutClipboardText(L"fremd"));
     forms::Form other;
     ASSERT_TRUE(other.Load({L"Anderes", WS_OVERLAPPEDWINDOW, 0, 3000, 2000, nullptr}));
     other.Show();
@@ -77,15 +56,15 @@ TEST_F(EverydayUseTest, ComingBackToTheWindowLeavesAnotherProgramsClipboardAlone
     forms::DoEvents();
 
     EXPECT_TRUE(form_->PicW.HasFocus());
-    EXPECT_FALSE(mainwindowtest::ClipboardHasBitmap());
+    EXPECT_FALSE(testsupport::ClipboardHasBitmap());
 }
 
 TEST_F(EverydayUseTest, TheRenameDialogsNameTakenBoxBelongsToTheMainWindowWhileTheDialogIsHidden)
 {
-    AddImage(images_, L"a.bmp", 4, 4, 1);
-    AddImage(images_, L"b.bmp", 4, 4, 3);
+    AddImage(images_.Path(), L"a.bmp", 4, 4, 1);
+    AddImage(images_.Path(), L"b.bmp", 4, 4, 3);
     ShowFolder(images_.Path());
-    SelectImage(L"a.bmp");
+    ASSERT_TRUE(Select(L"a.bmp"));
     form_->Check1.SetValue(1);
     form_->mnuRen_Click();
     ASSERT_TRUE(ui::RenameDialog().IsLoaded());
@@ -98,9 +77,9 @@ TEST_F(EverydayUseTest, TheRenameDialogsNameTakenBoxBelongsToTheMainWindowWhileT
 
 TEST_F(EverydayUseTest, ADialogThatCannotOpenLeavesTheMainWindowUsable)
 {
-    AddImage(images_, L"a.bmp", 4, 4, 1);
+    AddImage(images_.Path(), L"a.bmp", 4, 4, 1);
     ShowFolder(images_.Path());
-    SelectImage(L"a.bmp");
+    ASSERT_TRUE(Select(L"a.bmp"));
     {
         const RefuseNewWindows refuse;
         ASSERT_TRUE(refuse.Active());
@@ -112,9 +91,9 @@ TEST_F(EverydayUseTest, ADialogThatCannotOpenLeavesTheMainWindowUsable)
 
 TEST_F(EverydayUseTest, TheRenameDialogRefusesANameWithoutBase)
 {
-    AddImage(images_, L"a.bmp", 4, 4, 1);
+    AddImage(images_.Path(), L"a.bmp", 4, 4, 1);
     ShowFolder(images_.Path());
-    SelectImage(L"a.bmp");
+    ASSERT_TRUE(Select(L"a.bmp"));
     form_->mnuRen_Click();
     ASSERT_TRUE(ui::RenameDialog().IsLoaded());
     ui::RenameDialog().Text1.SetText(L"");
@@ -140,13 +119,13 @@ TEST_F(EverydayUseTest, TheDelayedRedrawTilesTheStartPictureWithoutASelection)
     for (int tick = 0; tick < 12; ++tick)
         form_->Timer1_Timer();
 
-    const auto preview = mainwindowtest::ReadDc(form_->PicW.Hdc(), form_->PicW.ScaleWidth(), form_->PicW.ScaleHeight());
-    const auto tile = mainwindowtest::ReadDc(form_->PicM.Hdc(), tileWidth, tileHeight);
+    const auto preview = testsupport::ReadBox(form_->PicW);
+    const auto tile = testsupport::ReadDc(form_->PicM.Hdc(), tileWidth, tileHeight);
     // The far corner, uncovered by the growth, holds the tile's matching pixel.
     const int x = preview.width - 1;
     const int y = preview.height - 1;
     EXPECT_EQ(preview.At(x, y), tile.At(x % tileWidth, y % tileHeight));
-    EXPECT_EQ(mainwindowtest::ReadClipboardBitmap().rgb, preview.rgb);
+    EXPECT_EQ(testsupport::ReadClipboardBitmap().argb, preview.argb);
 }
 
 TEST_F(EverydayUseTest, TheWindowIsNeverSizedBelowTheLayoutsMinimum)
@@ -172,9 +151,9 @@ void SetKeyDown(int key, bool down)
 TEST_F(EverydayUseTest, AHeldKeyMovesTheSelectionAndShowsOnlyWhereItStops)
 {
     for (int i = 0; i < 4; ++i)
-        AddImage(images_, L"k" + std::to_wstring(i) + L".bmp", 5 + i, 4, i + 1);
+        AddImage(images_.Path(), L"k" + std::to_wstring(i) + L".bmp", 5 + i, 4, i + 1);
     ShowFolder(images_.Path());
-    SelectImage(L"k0.bmp");
+    ASSERT_TRUE(Select(L"k0.bmp"));
     const HWND list = form_->File1.Hwnd();
 
     // A single press shows its file at once.
@@ -196,7 +175,7 @@ TEST_F(EverydayUseTest, AHeldKeyMovesTheSelectionAndShowsOnlyWhereItStops)
     SetKeyDown(VK_DOWN, false);
     form_->Timer1_Timer();
     EXPECT_EQ(form_->PicM.ScaleWidth(), 8);
-    EXPECT_TRUE(mainwindowtest::IsTiling(mainwindowtest::ReadClipboardBitmap(), 8, 4, 4));
+    EXPECT_TRUE(testsupport::IsTiling(testsupport::ReadClipboardBitmap(), 8, 4, 4));
 }
 
 }  // namespace

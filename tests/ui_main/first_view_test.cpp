@@ -8,36 +8,21 @@
 #include "app/first_view.h"
 #include "common/commands.h"
 #include "forms/events.h"
-#include "main_window_fixture.h"
+#include "support/main_window_test.h"
+#include "support/read_back.h"
 #include "ui/main/start_picture.h"
 
 namespace {
 
-using mainwindowtest::IsTiling;
-using mainwindowtest::Pixels;
-using mainwindowtest::ReadClipboardBitmap;
-
-std::wstring Shown(const std::wstring& folder)
-{
-    return folder.size() > 3 && folder.back() == L'\\' ? folder.substr(0, folder.size() - 1) : folder;
-}
-
-// Whether the pixels repeat the source pixels from the top-left corner.
-::testing::AssertionResult RepeatsTile(const Pixels& pixels, const Pixels& tile)
-{
-    if (pixels.width <= 0 || tile.width <= 0)
-        return ::testing::AssertionFailure() << "no pixels";
-    for (int y = 0; y < pixels.height; ++y)
-        for (int x = 0; x < pixels.width; ++x)
-            if (pixels.At(x, y) != tile.At(x % tile.width, y % tile.height))
-                return ::testing::AssertionFailure() << "pixel " << x << "," << y << " differs from the tile";
-    return ::testing::AssertionSuccess();
-}
+using testsupport::IsTiling;
+using testsupport::Pixels;
+using testsupport::ReadClipboardBitmap;
+using testsupport::WithoutBackslash;
 
 Pixels StartPicturePixels()
 {
     const forms::Picture picture = ui::MakeStartPicture();
-    return mainwindowtest::ReadBitmap(picture.Bitmap());
+    return testsupport::ReadBitmap(picture.Bitmap());
 }
 
 class FirstViewTest : public testing::Test {
@@ -57,14 +42,14 @@ protected:
         forms::DoEvents();
     }
 
-    std::wstring AddImage(const testsupport::TempFolder& folder, const std::wstring& name, int w, int h, int seed)
+    std::wstring AddImage(const std::wstring& folder, const std::wstring& name, int w, int h, std::uint32_t seed)
     {
-        const std::wstring path = folder / name;
-        EXPECT_TRUE(testsupport::WriteFileBytes(path, mainwindowtest::PatternBmp(w, h, seed)));
+        const std::wstring path = folder + name;
+        EXPECT_TRUE(testsupport::WriteFileBytes(path, testsupport::Bmp24(testsupport::Pattern(w, h, seed))));
         return path;
     }
 
-    mainwindowtest::SavedEnvironment saved_;
+    testsupport::SavedEnvironment saved_;
     testsupport::TempFolder tiles_;
     testsupport::TempFolder images_;
     std::unique_ptr<ui::Form1> form_;
@@ -72,14 +57,14 @@ protected:
 
 TEST_F(FirstViewTest, WithoutAStartFileTheCollectionFolderAndTheBuiltInTileAreShown)
 {
-    AddImage(tiles_, L"gesammelt.bmp", 10, 10, 1);
-    ASSERT_TRUE(mainwindowtest::PutClipboardText(L"before"));
+    AddImage(tiles_.Path(), L"gesammelt.bmp", 10, 10, 1);
+    ASSERT_TRUE(testsupport::PutClipboardText(L"before"));
 
     ASSERT_TRUE(AppModul::OpenFirstView(*form_));
 
     EXPECT_TRUE(form_->Visible());
-    EXPECT_EQ(form_->Dir1.Path(), Shown(tiles_.Path()));
-    EXPECT_EQ(form_->File1.Path(), Shown(tiles_.Path()));
+    EXPECT_EQ(form_->Dir1.Path(), WithoutBackslash(tiles_.Path()));
+    EXPECT_EQ(form_->File1.Path(), WithoutBackslash(tiles_.Path()));
     EXPECT_EQ(form_->File1.ListCount(), 1);
     EXPECT_EQ(form_->File1.ListIndex(), -1);
     EXPECT_TRUE(Commands::CurrentFolder.empty());
@@ -90,20 +75,20 @@ TEST_F(FirstViewTest, WithoutAStartFileTheCollectionFolderAndTheBuiltInTileAreSh
     EXPECT_EQ(form_->PicM.ScaleHeight(), ui::kStartPictureHeight);
     const Pixels clipboard = ReadClipboardBitmap();
     EXPECT_EQ(clipboard.width, form_->PicW.ScaleWidth());
-    EXPECT_TRUE(RepeatsTile(clipboard, tile));
+    EXPECT_TRUE(IsTiling(clipboard, tile));
     EXPECT_TRUE(testsupport::Prompter().shown.empty());
 }
 
 TEST_F(FirstViewTest, AStartFileIsSelectedShownAndCopied)
 {
-    AddImage(images_, L"Boden.bmp", 8, 8, 2);
-    Commands::StartFile = AddImage(images_, L"Wand.bmp", 19, 11, 7);
-    AddImage(images_, L"Zaun.bmp", 8, 8, 3);
+    AddImage(images_.Path(), L"Boden.bmp", 8, 8, 2);
+    Commands::StartFile = AddImage(images_.Path(), L"Wand.bmp", 19, 11, 7);
+    AddImage(images_.Path(), L"Zaun.bmp", 8, 8, 3);
 
     ASSERT_TRUE(AppModul::OpenFirstView(*form_));
 
-    EXPECT_EQ(form_->Dir1.Path(), Shown(images_.Path()));
-    EXPECT_EQ(form_->File1.Path(), Shown(images_.Path()));
+    EXPECT_EQ(form_->Dir1.Path(), WithoutBackslash(images_.Path()));
+    EXPECT_EQ(form_->File1.Path(), WithoutBackslash(images_.Path()));
     EXPECT_EQ(form_->File1.FileName(), L"Wand.bmp");
     EXPECT_EQ(Commands::CurrentFolder, images_.Path());
     EXPECT_EQ(Commands::CurrentFile, L"Wand.bmp");
@@ -112,7 +97,7 @@ TEST_F(FirstViewTest, AStartFileIsSelectedShownAndCopied)
 
 TEST_F(FirstViewTest, AStartFileInAnotherLetterCaseIsFound)
 {
-    AddImage(images_, L"Wand.bmp", 6, 5, 4);
+    AddImage(images_.Path(), L"Wand.bmp", 6, 5, 4);
     Commands::StartFile = images_ / L"WAND.BMP";
     ASSERT_TRUE(AppModul::OpenFirstView(*form_));
     EXPECT_EQ(form_->File1.FileName(), L"Wand.bmp");
@@ -126,16 +111,16 @@ TEST_F(FirstViewTest, AStartFileThatDoesNotExistKeepsTheBuiltInTile)
     ASSERT_TRUE(AppModul::OpenFirstView(*form_));
     EXPECT_EQ(form_->File1.ListIndex(), -1);
     EXPECT_TRUE(Commands::CurrentFile.empty());
-    EXPECT_TRUE(RepeatsTile(ReadClipboardBitmap(), StartPicturePixels()));
+    EXPECT_TRUE(IsTiling(ReadClipboardBitmap(), StartPicturePixels()));
     EXPECT_TRUE(testsupport::Prompter().shown.empty());
 }
 
 TEST_F(FirstViewTest, APictureTheFileListLeavesOutIsTiledButNotSelected)
 {
     // A bitmap with a name of its own: the picture loads, but the file list's pattern does not list it.
-    Commands::StartFile = AddImage(images_, L"kachel.bild", 9, 14, 5);
+    Commands::StartFile = AddImage(images_.Path(), L"kachel.bild", 9, 14, 5);
     ASSERT_TRUE(AppModul::OpenFirstView(*form_));
-    EXPECT_EQ(form_->File1.Path(), Shown(images_.Path()));
+    EXPECT_EQ(form_->File1.Path(), WithoutBackslash(images_.Path()));
     EXPECT_EQ(form_->File1.ListIndex(), -1);
     EXPECT_TRUE(Commands::CurrentFile.empty());
     EXPECT_TRUE(IsTiling(ReadClipboardBitmap(), 9, 14, 5));
@@ -148,7 +133,7 @@ TEST_F(FirstViewTest, AStartFileInADriveRootShowsTheRoot)
     const std::wstring root = std::wstring(windows, 2) + L"\\";
     const std::wstring name = L"quadrino_start_" + std::to_wstring(GetCurrentProcessId()) + L".bmp";
     Commands::StartFile = root + name;
-    ASSERT_TRUE(testsupport::WriteFileBytes(Commands::StartFile, mainwindowtest::PatternBmp(5, 7, 6)));
+    ASSERT_TRUE(testsupport::WriteFileBytes(Commands::StartFile, testsupport::Bmp24(testsupport::Pattern(5, 7, 6))));
     const bool opened = AppModul::OpenFirstView(*form_);
     const std::wstring dir = form_->Dir1.Path();
     const std::wstring file = form_->File1.Path();

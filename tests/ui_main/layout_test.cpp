@@ -6,12 +6,12 @@
 #include <vector>
 
 #include "forms/events.h"
-#include "main_window_fixture.h"
+#include "support/main_window_test.h"
 #include "ui/main/layout.h"
 
 namespace {
 
-using mainwindowtest::MainWindowTest;
+using testsupport::MainWindowTest;
 
 TEST(LayoutRule, MinimumSizeAt96DpiGivesTheDesignedNumbers)
 {

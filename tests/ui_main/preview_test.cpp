@@ -5,19 +5,19 @@
 #include "common/commands.h"
 #include "forms/events.h"
 #include "imaging/encode.h"
-#include "main_window_fixture.h"
+#include "support/main_window_test.h"
+#include "support/read_back.h"
 
 namespace {
 
-using mainwindowtest::IsTiling;
-using mainwindowtest::MainWindowTest;
-using mainwindowtest::Pixels;
-using mainwindowtest::ReadClipboardBitmap;
-using mainwindowtest::ReadDc;
+using testsupport::IsTiling;
+using testsupport::MainWindowTest;
+using testsupport::Pixels;
+using testsupport::ReadClipboardBitmap;
 
 class PreviewTest : public MainWindowTest {
 protected:
-    Pixels PreviewPixels() const { return ReadDc(form_->PicW.Hdc(), form_->PicW.ScaleWidth(), form_->PicW.ScaleHeight()); }
+    Pixels PreviewPixels() const { return testsupport::ReadBox(form_->PicW); }
 
     void SelectImage(const std::wstring& name)
     {
@@ -29,10 +29,10 @@ protected:
 
 TEST_F(PreviewTest, SelectingAFileTilesItOverThePreviewAndCopiesTheTiling)
 {
-    AddImage(images_, L"Wand.bmp", 37, 23, 5);
-    AddImage(images_, L"Other.bmp", 10, 10, 9);
+    AddImage(images_.Path(), L"Wand.bmp", 37, 23, 5);
+    AddImage(images_.Path(), L"Other.bmp", 10, 10, 9);
     ShowFolder(images_.Path());
-    ASSERT_TRUE(mainwindowtest::PutClipboardText(L"before"));
+    ASSERT_TRUE(testsupport::PutClipboardText(L"before"));
 
     SelectImage(L"Wand.bmp");
 
@@ -45,7 +45,7 @@ TEST_F(PreviewTest, SelectingAFileTilesItOverThePreviewAndCopiesTheTiling)
     const Pixels clipboard = ReadClipboardBitmap();
     EXPECT_EQ(clipboard.width, preview.width);
     EXPECT_EQ(clipboard.height, preview.height);
-    EXPECT_TRUE(clipboard.rgb == preview.rgb);
+    EXPECT_TRUE(clipboard.argb == preview.argb);
     EXPECT_TRUE(testsupport::Prompter().shown.empty());
 }
 
@@ -53,7 +53,7 @@ TEST_F(PreviewTest, ATileLargerThanThePreviewIsCutOffAtItsEdges)
 {
     const int width = form_->PicW.ScaleWidth() + 20;
     const int height = form_->PicW.ScaleHeight() + 7;
-    AddImage(images_, L"big.bmp", width, height, 3);
+    AddImage(images_.Path(), L"big.bmp", width, height, 3);
     ShowFolder(images_.Path());
     SelectImage(L"big.bmp");
     EXPECT_TRUE(IsTiling(PreviewPixels(), width, height, 3));
@@ -61,7 +61,7 @@ TEST_F(PreviewTest, ATileLargerThanThePreviewIsCutOffAtItsEdges)
 
 TEST_F(PreviewTest, AFileThatIsNoPictureLeavesPicMEmptyWithoutAMessage)
 {
-    AddImage(images_, L"good.bmp", 12, 8, 1);
+    AddImage(images_.Path(), L"good.bmp", 12, 8, 1);
     ASSERT_TRUE(testsupport::WriteFileBytes(images_ / L"broken.bmp", "this is no bitmap"));
     ShowFolder(images_.Path());
     SelectImage(L"good.bmp");
@@ -75,7 +75,7 @@ TEST_F(PreviewTest, AFileThatIsNoPictureLeavesPicMEmptyWithoutAMessage)
     // The preview tiled from the empty PicM still went to the clipboard.
     const Pixels preview = PreviewPixels();
     EXPECT_FALSE(IsTiling(preview, 12, 8, 1));
-    EXPECT_TRUE(ReadClipboardBitmap().rgb == preview.rgb);
+    EXPECT_TRUE(ReadClipboardBitmap().argb == preview.argb);
 }
 
 TEST_F(PreviewTest, WithoutASelectionFile1ClickChangesNothing)
@@ -83,25 +83,25 @@ TEST_F(PreviewTest, WithoutASelectionFile1ClickChangesNothing)
     ShowFolder(images_.Path());
     Commands::CurrentFolder = L"C:\\kept\\";
     Commands::CurrentFile = L"kept.bmp";
-    ASSERT_TRUE(mainwindowtest::PutClipboardText(L"kept"));
+    ASSERT_TRUE(testsupport::PutClipboardText(L"kept"));
     const Pixels before = PreviewPixels();
 
     form_->File1_Click();
 
     EXPECT_EQ(Commands::CurrentFolder, L"C:\\kept\\");
     EXPECT_EQ(Commands::CurrentFile, L"kept.bmp");
-    EXPECT_FALSE(mainwindowtest::ClipboardHasBitmap());
-    EXPECT_TRUE(PreviewPixels().rgb == before.rgb);
+    EXPECT_FALSE(testsupport::ClipboardHasBitmap());
+    EXPECT_TRUE(PreviewPixels().argb == before.argb);
 }
 
 TEST_F(PreviewTest, ClickOnThePreviewCopiesItAndSaysSoInBothLanguages)
 {
-    AddImage(images_, L"tile.bmp", 16, 16, 2);
+    AddImage(images_.Path(), L"tile.bmp", 16, 16, 2);
     ShowFolder(images_.Path());
     SelectImage(L"tile.bmp");
-    ASSERT_TRUE(mainwindowtest::PutClipboardText(L"replaced"));
+    ASSERT_TRUE(testsupport::PutClipboardText(L"replaced"));
     bool bitmapWhileShown = false;
-    testsupport::Prompter().whileShown = [&] { bitmapWhileShown = mainwindowtest::ClipboardHasBitmap(); };
+    testsupport::Prompter().whileShown = [&] { bitmapWhileShown = testsupport::ClipboardHasBitmap(); };
 
     form_->PicW_Click();
 
@@ -127,35 +127,35 @@ TEST_F(PreviewTest, ClickOnThePreviewWindowRunsTheSameHandler)
 TEST_F(PreviewTest, ClickOnTheSingleTileDoesNothing)
 {
     Commands::CurrentFile = L"unchanged.bmp";
-    ASSERT_TRUE(mainwindowtest::PutClipboardText(L"unchanged"));
+    ASSERT_TRUE(testsupport::PutClipboardText(L"unchanged"));
     form_->PicM_Click();
     SendMessageW(form_->PicM.Hwnd(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(3, 3));
     SendMessageW(form_->PicM.Hwnd(), WM_LBUTTONUP, 0, MAKELPARAM(3, 3));
     forms::DoEvents();
     EXPECT_TRUE(testsupport::Prompter().shown.empty());
     EXPECT_EQ(Commands::CurrentFile, L"unchanged.bmp");
-    EXPECT_FALSE(mainwindowtest::ClipboardHasBitmap());
+    EXPECT_FALSE(testsupport::ClipboardHasBitmap());
 }
 
 TEST_F(PreviewTest, AResizeCopiesThePreviewAsLastDrawn)
 {
-    AddImage(images_, L"tile.bmp", 21, 13, 4);
+    AddImage(images_.Path(), L"tile.bmp", 21, 13, 4);
     ShowFolder(images_.Path());
     SelectImage(L"tile.bmp");
-    ASSERT_TRUE(mainwindowtest::PutClipboardText(L"replaced"));
+    ASSERT_TRUE(testsupport::PutClipboardText(L"replaced"));
 
     ASSERT_TRUE(form_->SetOuterSize(form_->Width() + 40, form_->Height() + 30));
 
     const Pixels clipboard = ReadClipboardBitmap();
     EXPECT_EQ(clipboard.width, form_->PicW.ScaleWidth());
     EXPECT_EQ(clipboard.height, form_->PicW.ScaleHeight());
-    EXPECT_TRUE(clipboard.rgb == PreviewPixels().rgb);
+    EXPECT_TRUE(clipboard.argb == PreviewPixels().argb);
     EXPECT_EQ(form_->ResizeTicks, 1);
 }
 
 TEST_F(PreviewTest, FocusOnTheWindowShowsTheSelectedImageAgain)
 {
-    AddImage(images_, L"tile.bmp", 9, 9, 6);
+    AddImage(images_.Path(), L"tile.bmp", 9, 9, 6);
     ShowFolder(images_.Path());
     SelectImage(L"tile.bmp");
     Commands::CurrentFile.clear();
@@ -178,7 +178,7 @@ std::vector<int> TicksThatRedrew(ui::Form1& form, int ticks)
 
 TEST_F(PreviewTest, ABurstOfResizesRedrawsOnceOnTheNinthTickAfterTheLast)
 {
-    AddImage(images_, L"tile.bmp", 11, 7, 8);
+    AddImage(images_.Path(), L"tile.bmp", 11, 7, 8);
     ShowFolder(images_.Path());
     SelectImage(L"tile.bmp");
 
@@ -198,7 +198,7 @@ TEST_F(PreviewTest, ABurstOfResizesRedrawsOnceOnTheNinthTickAfterTheLast)
 
 TEST_F(PreviewTest, WithoutAResizeTheCounterStartsAtZeroAndRedrawsOnTheTenthTick)
 {
-    AddImage(images_, L"tile.bmp", 5, 5, 1);
+    AddImage(images_.Path(), L"tile.bmp", 5, 5, 1);
     ShowFolder(images_.Path());
     SelectImage(L"tile.bmp");
     form_->ResizeTicks = 0;
@@ -215,7 +215,7 @@ TEST_F(PreviewTest, TheDelayedRedrawWithoutASelectionChangesNothing)
 
 TEST(MainWindowTimer, TicksFromTheStartAndTheCounterStartsAtZero)
 {
-    mainwindowtest::SavedEnvironment saved;
+    testsupport::SavedEnvironment saved;
     ui::Form1 form;
     EXPECT_EQ(form.ResizeTicks, 0);
     ASSERT_TRUE(form.Create());

@@ -3,7 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "forms/handles.h"
-#include "main_window_fixture.h"
+#include "support/test_env.h"
+#include "support/read_back.h"
 
 namespace {
 
@@ -48,8 +49,8 @@ TEST(Program, StartedWithAnImageItPutsTheImagesTilingOnTheClipboard)
         GTEST_SKIP() << "the program is not built beside the tests";
     testsupport::TempFolder folder;
     const std::wstring image = folder / L"Wand.bmp";
-    ASSERT_TRUE(testsupport::WriteFileBytes(image, mainwindowtest::PatternBmp(23, 17, 9)));
-    ASSERT_TRUE(mainwindowtest::PutClipboardText(L"vorher"));
+    ASSERT_TRUE(testsupport::WriteFileBytes(image, testsupport::Bmp24(testsupport::Pattern(23, 17, 9))));
+    ASSERT_TRUE(testsupport::PutClipboardText(L"vorher"));
 
     std::wstring commandLine = L"\"" + program + L"\" " + image;
     STARTUPINFOW startup{};
@@ -63,8 +64,8 @@ TEST(Program, StartedWithAnImageItPutsTheImagesTilingOnTheClipboard)
     // Bounded wait for the first view: the program's clipboard writes end with the image's tiling.
     bool tiled = false;
     for (int attempt = 0; attempt < 300 && !tiled; ++attempt) {
-        const mainwindowtest::Pixels clipboard = mainwindowtest::ReadClipboardBitmap();
-        tiled = clipboard.width > 23 && mainwindowtest::IsTiling(clipboard, 23, 17, 9);
+        const testsupport::Pixels clipboard = testsupport::ReadClipboardBitmap();
+        tiled = clipboard.width > 23 && testsupport::IsTiling(clipboard, 23, 17, 9);
         if (!tiled) {
             if (WaitForSingleObject(process.hProcess, 100) == WAIT_OBJECT_0)
                 break;

@@ -4,21 +4,22 @@
 
 #include "forms/events.h"
 #include "imaging/seam.h"
-#include "main_window_fixture.h"
+#include "support/main_window_test.h"
+#include "support/read_back.h"
 
 namespace {
 
-using mainwindowtest::IsTiling;
-using mainwindowtest::MainWindowTest;
-using mainwindowtest::Pixels;
-using mainwindowtest::ReadDc;
+using testsupport::IsTiling;
+using testsupport::MainWindowTest;
+using testsupport::Pixels;
+using testsupport::ReadDc;
 
 class ViewTest : public MainWindowTest {
 protected:
     void SetUp() override
     {
         MainWindowTest::SetUp();
-        AddImage(images_, L"Wand.bmp", kWidth, kHeight, 7);
+        AddImage(images_.Path(), L"Wand.bmp", kWidth, kHeight, 7);
         ShowFolder(images_.Path());
         form_->File1.SetSelected(IndexInFile1(L"Wand.bmp"));
         ASSERT_EQ(form_->PicM.ScaleWidth(), kWidth);
@@ -80,7 +81,7 @@ TEST_F(ViewTest, HalfOffsetShiftsTheScreenByHalfATileAndLeavesTheTilingAlone)
     CtrlKey('H');
     EXPECT_FALSE(form_->HalfOffset());
     EXPECT_EQ(form_->ViewOrigin().x, 0);
-    EXPECT_TRUE(Shown().rgb == before.rgb);
+    EXPECT_TRUE(Shown().argb == before.argb);
 }
 
 TEST_F(ViewTest, DraggingPansWithThePointerAndIsNeverAClick)
@@ -125,7 +126,7 @@ TEST_F(ViewTest, ZoomKeepsThePointUnderThePointerAndWrapsAtNegativeOrigins)
     EXPECT_EQ(form_->ZoomPercent(), 100);
     // Another picture keeps the zoom.
     form_->SetZoom(400, POINT{0, 0});
-    AddImage(images_, L"Zweit.bmp", 5, 5, 2);
+    AddImage(images_.Path(), L"Zweit.bmp", 5, 5, 2);
     form_->File1.Refresh();
     form_->File1.SetSelected(IndexInFile1(L"Zweit.bmp"));
     EXPECT_EQ(form_->ZoomPercent(), 400);
