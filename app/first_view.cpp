@@ -18,7 +18,8 @@ bool OpenFirstView(ui::Form1& form)
     using namespace Commands;
     // The first view reports nothing: a start file on a drive that is not ready just is not shown.
     const ui::Form1::QuietScope quiet(form);
-    if (!form.Create())
+    // The lists are filled once, below, with the start file's folder or the collection folder.
+    if (!form.Create(false))
         return false;
     // Centred once more now that it is shown with its final frame.
     form.Show();

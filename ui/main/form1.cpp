@@ -72,7 +72,7 @@ Form1::~Form1()
         g_mainForm = nullptr;
 }
 
-bool Form1::Create()
+bool Form1::Create(bool openCurrentFolder)
 {
     if (IsLoaded())
         return true;
@@ -135,7 +135,8 @@ bool Form1::Create()
     // The lists open on the process's current drive and folder, without a word when it cannot be read.
     const QuietScope quiet(*this);
     wchar_t current[MAX_PATH] = {};
-    if (const DWORD length = GetCurrentDirectoryW(MAX_PATH, current); length > 0 && length < MAX_PATH) {
+    if (const DWORD length = GetCurrentDirectoryW(MAX_PATH, current);
+        openCurrentFolder && length > 0 && length < MAX_PATH) {
         const std::wstring folder(current, length);
         Drive1.SetDrive(folder.substr(0, 2));
         Dir1.SetPath(folder);

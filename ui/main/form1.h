@@ -32,7 +32,9 @@ public:
     ~Form1() override;
 
     // Creates the window and its controls (hidden); Show() then shows it.
-    bool Create();
+    // The lists open on the process's current folder, unless the caller points them elsewhere at once
+    // (the first view): a large current folder is then not read for nothing.
+    bool Create(bool openCurrentFolder = true);
 
     // Reloads the selected image, tiles it over the preview and puts the tiling on the clipboard.
     void File1_Click();
