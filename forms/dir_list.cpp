@@ -185,11 +185,9 @@ std::wstring DirList::TipText(int index) const
 
 bool DirList::SetPath(const std::wstring& path)
 {
-    const std::wstring folder = ResolveFolderPath(path);
-    if (folder.empty())
-        return false;
+    std::wstring folder;
     std::vector<std::wstring> subfolders;
-    if (!ReadSubfolders(folder, subfolders))
+    if (!ListFolder(path, ReadSubfolders, folder, subfolders))
         return false;
 
     std::vector<Entry> entries;
@@ -267,18 +265,7 @@ void DirList::Fill(int current)
     HWND list = Hwnd();
     if (!list)
         return;
-    const ClassProcSender send(list);
-    // One batch: no repaint per entry, memory taken once.
-    send(WM_SETREDRAW, FALSE, 0);
-    send(LB_RESETCONTENT, 0, 0);
-    size_t chars = 0;
-    for (const Entry& entry : entries_)
-        chars += entry.label.size() + 1;
-    send(LB_INITSTORAGE, static_cast<WPARAM>(entries_.size()), static_cast<LPARAM>(chars * sizeof(wchar_t)));
-    for (const Entry& entry : entries_)
-        send(LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry.label.c_str()));
-    send(LB_SETCURSEL, static_cast<WPARAM>(current), 0);
-    send(WM_SETREDRAW, TRUE, 0);
+    FillListBox(list, entries_, [](const Entry& entry) -> const std::wstring& { return entry.label; }, current);
     // After the batch: only now do the scroll bars, and so the room for names, match the entries.
     FitWidth(current);
     InvalidateRect(list, nullptr, TRUE);

@@ -26,11 +26,10 @@ bool FileList::Create(HWND parent, const forms::Bounds& bounds)
 
 bool FileList::SetPath(const std::wstring& path)
 {
-    const std::wstring folder = ResolveFolderPath(path);
-    if (folder.empty())
-        return false;
+    std::wstring folder;
     std::vector<std::wstring> names;
-    if (!ReadFolder(folder, names))
+    const auto read = [this](const std::wstring& at, std::vector<std::wstring>& found) { return ReadFolder(at, found); };
+    if (!ListFolder(path, read, folder, names))
         return false;
     path_ = folder;
     Fill(names);
@@ -166,21 +165,9 @@ bool FileList::ReadFolder(const std::wstring& folder, std::vector<std::wstring>&
 
 void FileList::Fill(const std::vector<std::wstring>& names)
 {
-    HWND list = Hwnd();
-    if (!list)
-        return;
-    const ClassProcSender send(list);
-    // One batch: no repaint per entry, memory taken once.
-    send(WM_SETREDRAW, FALSE, 0);
-    send(LB_RESETCONTENT, 0, 0);
-    size_t chars = 0;
-    for (const std::wstring& name : names)
-        chars += name.size() + 1;
-    send(LB_INITSTORAGE, static_cast<WPARAM>(names.size()), static_cast<LPARAM>(chars * sizeof(wchar_t)));
-    for (const std::wstring& name : names)
-        send(LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name.c_str()));
-    send(WM_SETREDRAW, TRUE, 0);
-    InvalidateRect(list, nullptr, TRUE);
+    FillListBox(Hwnd(), names, [](const std::wstring& name) -> const std::wstring& { return name; });
+    if (Hwnd())
+        InvalidateRect(Hwnd(), nullptr, TRUE);
 }
 
 }  // namespace forms

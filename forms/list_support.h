@@ -37,6 +37,27 @@ private:
     WNDPROC proc_;
 };
 
+// Replaces a list box's entries with the texts of the items in one batch: no repaint per entry, memory
+// taken once. The current entry (-1 for none) is set before the list draws again.
+template <class Items, class TextOf>
+void FillListBox(HWND list, const Items& items, TextOf textOf, int current = -1)
+{
+    if (!list)
+        return;
+    const ClassProcSender send(list);
+    send(WM_SETREDRAW, FALSE, 0);
+    send(LB_RESETCONTENT, 0, 0);
+    std::size_t chars = 0;
+    for (const auto& item : items)
+        chars += textOf(item).size() + 1;
+    send(LB_INITSTORAGE, static_cast<WPARAM>(items.size()), static_cast<LPARAM>(chars * sizeof(wchar_t)));
+    for (const auto& item : items)
+        send(LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(textOf(item).c_str()));
+    if (current >= 0)
+        send(LB_SETCURSEL, static_cast<WPARAM>(current), 0);
+    send(WM_SETREDRAW, TRUE, 0);
+}
+
 // The text of entry index of a list box (LB_ messages) or of a combo box's list (CB_ ones); empty
 // when there is no such entry or no window.
 inline std::wstring ItemText(HWND window, UINT lengthMessage, UINT textMessage, int index)

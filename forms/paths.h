@@ -31,6 +31,15 @@ bool MatchesPattern(const std::wstring& name, const std::wstring& patterns);
 // letter case and without trailing backslash except a root ("C:\"). Empty when it is no readable folder.
 std::wstring ResolveFolderPath(const std::wstring& path);
 
+// Resolves the folder a path names and lists it with the reader; false, with folder and names not to be
+// used, when the path names no folder or the reader fails.
+template <class Reader>
+bool ListFolder(const std::wstring& path, Reader&& read, std::wstring& folder, std::vector<std::wstring>& names)
+{
+    folder = ResolveFolderPath(path);
+    return !folder.empty() && read(folder, names);
+}
+
 // The search pattern for every entry of a folder ("C:\a\*").
 std::wstring EveryEntryOf(const std::wstring& folder);
 

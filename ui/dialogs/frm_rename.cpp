@@ -9,17 +9,10 @@ namespace ui {
 
 namespace {
 
-const NameDialogLayout kRenameLayout{
-    L"Datei umbenennen",
-    3495,
-    1155,
-    L"Bitte neuen Namen eingeben:",
-    {60, 60, 3255, 225},
-    {60, 300, 2790, 285},
-    {2880, 300, 495, 375},
-    {60, 660, 1635, 435},
-    {1800, 660, 1635, 435},
-};
+// Caption, client size, Label1's text, then Label1, Text1, Label2, Command1 and Command2, in twips.
+const NameDialogLayout kRenameLayout{L"Datei umbenennen", 3495, 1155, L"Bitte neuen Namen eingeben:",
+                                     {60, 60, 3255, 225}, {60, 300, 2790, 285}, {2880, 300, 495, 375},
+                                     {60, 660, 1635, 435}, {1800, 660, 1635, 435}};
 
 }  // namespace
 
