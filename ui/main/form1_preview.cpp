@@ -7,6 +7,7 @@
 #include "forms/skip.h"
 #include "imaging/composite.h"
 #include "ui/main/form1.h"
+#include "ui/main/tile_clipboard.h"
 
 namespace ui {
 
@@ -75,7 +76,11 @@ void Form1::CopyPreviewToClipboard()
     forms::SkipIfFalse(forms::ClipboardClear(Hwnd()), L"clear clipboard");
     forms::DoEvents();
     // Read after the pending events: a resize in between may have replaced the image.
-    forms::SkipIfFalse(forms::ClipboardSetBitmap(Hwnd(), PicW.Hdc(), PicW.ScaleWidth(), PicW.ScaleHeight()), L"copy");
+    if (!forms::SkipIfFalse(forms::ClipboardSetBitmap(Hwnd(), PicW.Hdc(), PicW.ScaleWidth(), PicW.ScaleHeight()),
+                            L"copy"))
+        return;
+    forms::SkipIfFalse(PromiseTilingWithAlpha(Hwnd(), CurrentTile(), PicW.ScaleWidth(), PicW.ScaleHeight()),
+                       L"copy with alpha");
 }
 
 void Form1::PicW_Click()
