@@ -86,6 +86,12 @@ struct HglobalTraits {
     static void Close(Handle h) { GlobalFree(h); }
 };
 
+struct HkeyTraits {
+    using Handle = HKEY;
+    static Handle Invalid() { return nullptr; }
+    static void Close(Handle h) { RegCloseKey(h); }
+};
+
 using UniqueHwnd = UniqueHandle<HwndTraits>;
 using UniqueHdc = UniqueHandle<HdcTraits>;
 using UniqueHbitmap = UniqueHandle<GdiObjectTraits<HBITMAP>>;
@@ -97,6 +103,7 @@ using UniqueKernelHandle = UniqueHandle<KernelHandleTraits>;
 using UniqueFile = UniqueHandle<FileHandleTraits>;
 using UniqueFind = UniqueHandle<FindHandleTraits>;
 using UniqueHglobal = UniqueHandle<HglobalTraits>;
+using UniqueHkey = UniqueHandle<HkeyTraits>;
 
 // Selects a GDI object into a DC for the lifetime of the guard.
 class SelectGuard {
