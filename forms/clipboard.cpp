@@ -283,55 +283,10 @@ bool ClipboardClear(HWND owner)
 
 namespace {
 
-// Opens the clipboard for the owner, takes it over when another owns it, and puts the copy made by
-// `copy` there: promised when the owner is a window of this thread, handed over at once otherwise.
-template <typename Copy>
-bool SetBitmapFrom(HWND owner, Copy&& copy)
+// Within an open session of the owner: keeps the formats for rendering on request (a form of this
+// thread) or renders them now (any other window). Each format's promise is checked when asked to.
+bool AddFormats(HWND owner, std::vector<PromisedFormat> formats, bool check)
 {
-    ClipboardSession session(owner, kOpenAttempts);
-    if (!session.IsOpen())
-        return false;
-    // Only the owner may add formats; a clipboard we already own keeps what the caller cleared.
-    if (GetClipboardOwner() != owner || !owner) {
-        if (!EmptyClipboard())
-            return false;
-    }
-
-    if (owner && CanPromise(owner)) {
-        Promise& promise = Promised();
-        {
-            std::lock_guard<std::mutex> hold(promise.lock);
-            promise.waiting = false;
-            if (!copy(promise.pixels))
-                return false;
-            promise.owner = owner;
-            promise.waiting = true;
-        }
-        SetClipboardData(CF_BITMAP, nullptr);
-        if (IsClipboardFormatAvailable(CF_BITMAP))
-            return true;
-        Forget(owner);
-        return false;
-    }
-
-    Snapshot pixels;
-    if (!copy(pixels))
-        return false;
-    UniqueHbitmap bitmap = pixels.MakeBitmap();
-    if (!bitmap || !SetClipboardData(CF_BITMAP, bitmap.get()))
-        return false;
-    bitmap.release();  // the clipboard owns it now
-    return true;
-}
-
-}  // namespace
-
-bool ClipboardPromiseFormats(HWND owner, std::vector<PromisedFormat> formats)
-{
-    ClipboardSession session(owner, kOpenAttempts);
-    // Only added to what the owner put there itself: another owner's data stays whole.
-    if (!owner || !session.IsOpen() || GetClipboardOwner() != owner)
-        return false;
     bool ok = true;
     if (!CanPromise(owner)) {
         for (const PromisedFormat& f : formats)
@@ -359,9 +314,65 @@ bool ClipboardPromiseFormats(HWND owner, std::vector<PromisedFormat> formats)
     }
     for (const UINT format : ids) {
         SetClipboardData(format, nullptr);
-        ok = IsClipboardFormatAvailable(format) && ok;
+        ok = (!check || IsClipboardFormatAvailable(format)) && ok;
     }
     return ok;
+}
+
+// Opens the clipboard for the owner, takes it over when another owns it, and puts the copy made by
+// `copy` there, with the further formats: promised when the owner is a window of this thread, handed
+// over at once otherwise.
+template <typename Copy>
+bool SetBitmapFrom(HWND owner, Copy&& copy, std::vector<PromisedFormat> more = {})
+{
+    ClipboardSession session(owner, kOpenAttempts);
+    if (!session.IsOpen())
+        return false;
+    // Only the owner may add formats; a clipboard we already own keeps what the caller cleared.
+    if (GetClipboardOwner() != owner || !owner) {
+        if (!EmptyClipboard())
+            return false;
+    }
+
+    if (owner && CanPromise(owner)) {
+        Promise& promise = Promised();
+        {
+            std::lock_guard<std::mutex> hold(promise.lock);
+            promise.waiting = false;
+            if (!copy(promise.pixels))
+                return false;
+            promise.owner = owner;
+            promise.waiting = true;
+        }
+        SetClipboardData(CF_BITMAP, nullptr);
+        if (!IsClipboardFormatAvailable(CF_BITMAP)) {
+            Forget(owner);
+            return false;
+        }
+        // Promised in the same session, under the conditions the bitmap's promise just passed: each
+        // further check would cost a round trip to the window server on every resize event.
+        return AddFormats(owner, std::move(more), false);
+    }
+
+    Snapshot pixels;
+    if (!copy(pixels))
+        return false;
+    UniqueHbitmap bitmap = pixels.MakeBitmap();
+    if (!bitmap || !SetClipboardData(CF_BITMAP, bitmap.get()))
+        return false;
+    bitmap.release();  // the clipboard owns it now
+    return AddFormats(owner, std::move(more), true);
+}
+
+}  // namespace
+
+bool ClipboardPromiseFormats(HWND owner, std::vector<PromisedFormat> formats)
+{
+    ClipboardSession session(owner, kOpenAttempts);
+    // Only added to what the owner put there itself: another owner's data stays whole.
+    if (!owner || !session.IsOpen() || GetClipboardOwner() != owner)
+        return false;
+    return AddFormats(owner, std::move(formats), true);
 }
 
 bool ClipboardSetBitmap(HWND owner, HBITMAP bitmap)
@@ -369,9 +380,9 @@ bool ClipboardSetBitmap(HWND owner, HBITMAP bitmap)
     return SetBitmapFrom(owner, [bitmap](Snapshot& into) { return into.CopyFrom(bitmap); });
 }
 
-bool ClipboardSetBitmap(HWND owner, HDC source, int width, int height)
+bool ClipboardSetBitmap(HWND owner, HDC source, int width, int height, std::vector<PromisedFormat> more)
 {
-    return SetBitmapFrom(owner, [=](Snapshot& into) { return into.CopyFrom(source, width, height); });
+    return SetBitmapFrom(owner, [=](Snapshot& into) { return into.CopyFrom(source, width, height); }, std::move(more));
 }
 
 }  // namespace forms

@@ -16,8 +16,6 @@ bool ClipboardClear(HWND owner);
 // An owner that is a form of this thread keeps the copy and hands it over when a program asks for it;
 // any other owner hands it over at once.
 bool ClipboardSetBitmap(HWND owner, HBITMAP bitmap);
-// The same for the top-left width x height pixels drawn in a DC.
-bool ClipboardSetBitmap(HWND owner, HDC source, int width, int height);
 
 // The bytes of one further format, made only when a program asks for it; empty when they cannot be made.
 using RenderBytes = std::function<std::vector<std::uint8_t>()>;
@@ -31,6 +29,10 @@ struct PromisedFormat {
 // keeping the function (and what it holds) until the clipboard is emptied or the window goes; any
 // other owner renders them at once. False when the clipboard is not the owner's or a format failed.
 bool ClipboardPromiseFormats(HWND owner, std::vector<PromisedFormat> formats);
+
+// ClipboardSetBitmap for the top-left width x height pixels drawn in a DC, with further formats
+// promised in the same opening of the clipboard.
+bool ClipboardSetBitmap(HWND owner, HDC source, int width, int height, std::vector<PromisedFormat> more = {});
 
 // A form's dispatch calls this first: it answers the clipboard's requests for what the window
 // promised (WM_RENDERFORMAT, WM_RENDERALLFORMATS) and forgets the promise when the clipboard is

@@ -76,11 +76,11 @@ void Form1::CopyPreviewToClipboard()
     forms::SkipIfFalse(forms::ClipboardClear(Hwnd()), L"clear clipboard");
     forms::DoEvents();
     // Read after the pending events: a resize in between may have replaced the image.
-    if (!forms::SkipIfFalse(forms::ClipboardSetBitmap(Hwnd(), PicW.Hdc(), PicW.ScaleWidth(), PicW.ScaleHeight()),
-                            L"copy"))
-        return;
-    forms::SkipIfFalse(PromiseTilingWithAlpha(Hwnd(), CurrentTile(), PicW.ScaleWidth(), PicW.ScaleHeight()),
-                       L"copy with alpha");
+    const int width = PicW.ScaleWidth();
+    const int height = PicW.ScaleHeight();
+    forms::SkipIfFalse(
+        forms::ClipboardSetBitmap(Hwnd(), PicW.Hdc(), width, height, TilingWithAlpha(CurrentTile(), width, height)),
+        L"copy");
 }
 
 void Form1::PicW_Click()

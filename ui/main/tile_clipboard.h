@@ -3,9 +3,17 @@
 
 #include <windows.h>
 
+#include <vector>
+
+#include "forms/clipboard.h"
 #include "ui/main/form1.h"
 
 namespace ui {
+
+// The width x height tiling of the tile as the registered format "PNG" (32 bits with alpha) and as
+// CF_DIBV5 (straight alpha, rows bottom-up), made only when a program asks. Each keeps a copy of the
+// tile source, so a paste gets the tiling of this moment whatever is shown later.
+std::vector<forms::PromisedFormat> TilingWithAlpha(const Form1::TileSource& tile, int width, int height);
 
 // Promises the width x height tiling of the tile as the registered format "PNG" (32 bits with alpha)
 // and as CF_DIBV5 (straight alpha, rows bottom-up) on a clipboard the owner holds. The promise keeps
