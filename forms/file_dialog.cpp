@@ -11,6 +11,16 @@ namespace {
 // Room for a long path; the dialog refuses a longer name rather than cutting it.
 constexpr DWORD kPathChars = 32768;
 
+// "png" of "*.png;*.x": the extension the dialog adds to a bare name.
+std::wstring FirstExtension(const std::wstring& patterns)
+{
+    const std::size_t dot = patterns.find(L"*.");
+    if (dot == std::wstring::npos)
+        return {};
+    const std::wstring extension = patterns.substr(dot + 2, patterns.find(L';', dot) - (dot + 2));
+    return extension == L"*" ? std::wstring() : extension;
+}
+
 class PlatformFileDialogs : public FileDialogs {
 public:
     std::optional<std::wstring> AskSavePath(HWND owner, const std::wstring& title, const std::wstring& suggestedName,
@@ -28,6 +38,10 @@ public:
         std::wstring path(kPathChars, L'\0');
         suggestedName.copy(path.data(), std::min<std::size_t>(suggestedName.size(), kPathChars - 1));
 
+        // With a default extension the dialog adds the chosen type's to a bare name before it asks
+        // about replacing, so the question is about the file that will be written.
+        const std::wstring extension =
+            typeIndex >= 0 && typeIndex < static_cast<int>(types.size()) ? FirstExtension(types[typeIndex].patterns) : L"";
         OPENFILENAMEW dialog{};
         dialog.lStructSize = sizeof(dialog);
         dialog.hwndOwner = owner;
@@ -36,6 +50,7 @@ public:
         dialog.lpstrFile = path.data();
         dialog.nMaxFile = kPathChars;
         dialog.lpstrTitle = title.c_str();
+        dialog.lpstrDefExt = extension.empty() ? nullptr : extension.c_str();
         dialog.Flags = OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR | OFN_EXPLORER | OFN_HIDEREADONLY;
         if (!GetSaveFileNameW(&dialog))
             return std::nullopt;
