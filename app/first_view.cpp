@@ -5,10 +5,8 @@
 #include <memory>
 
 #include "common/commands.h"
-#include "forms/clipboard.h"
 #include "forms/events.h"
 #include "forms/picture.h"
-#include "forms/skip.h"
 #include "ui/main/form1.h"
 
 namespace AppModul {
@@ -45,11 +43,7 @@ bool OpenFirstView(ui::Form1& form)
     forms::DoEvents();
     TilePicture(form.PicW, form.PicM);
     form.RefreshView();
-    forms::SkipIfFalse(forms::ClipboardClear(form.Hwnd()), L"clear clipboard");
-    forms::DoEvents();
-    forms::SkipIfFalse(
-        forms::ClipboardSetBitmap(form.Hwnd(), form.PicW.Hdc(), form.PicW.ScaleWidth(), form.PicW.ScaleHeight()),
-        L"copy");
+    form.CopyPreviewToClipboard();
     return true;
 }
 

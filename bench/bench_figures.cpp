@@ -12,6 +12,7 @@
 #include <optional>
 
 #include "bench/bench_images.h"
+#include "bench/bench_timing.h"
 #include "bench/resource_count.h"
 #include "common/commands.h"
 #include "forms/events.h"
@@ -29,59 +30,6 @@ namespace {
 constexpr int kPreviewWidth = 3840;
 constexpr int kPreviewHeight = 2160;
 constexpr wchar_t kImagePattern[] = L"*.bmp;*.gif;*.jpg;*.jpeg;*.tif";
-
-double NowMs()
-{
-    static const double ticksPerMs = [] {
-        LARGE_INTEGER frequency{};
-        QueryPerformanceFrequency(&frequency);
-        return static_cast<double>(frequency.QuadPart) / 1000.0;
-    }();
-    LARGE_INTEGER now{};
-    QueryPerformanceCounter(&now);
-    return static_cast<double>(now.QuadPart) / ticksPerMs;
-}
-
-template <typename Work>
-double TimeMs(Work&& work)
-{
-    const double start = NowMs();
-    work();
-    return NowMs() - start;
-}
-
-// The fastest of the repetitions: on a shared machine the others carry waits for the processor
-// (and for the window server, itself a process) that belong to whatever else runs.
-double Fastest(const std::vector<double>& values)
-{
-    return values.empty() ? 0 : *std::min_element(values.begin(), values.end());
-}
-
-// Work and reference alternate, so a load on the machine weighs on both alike.
-struct Timing {
-    double work = 0;
-    double reference = 0;
-    double Ratio() const { return reference > 0 ? work / reference : 0; }
-};
-
-template <typename Work, typename Reference>
-Timing Interleaved(int repetitions, Work&& work, Reference&& reference)
-{
-    std::vector<double> works;
-    std::vector<double> references;
-    for (int i = 0; i < repetitions; ++i) {
-        references.push_back(TimeMs(reference));
-        works.push_back(TimeMs(work));
-    }
-    return {Fastest(works), Fastest(references)};
-}
-
-std::string Format(const char* format, double a, double b = 0, double c = 0)
-{
-    char text[256] = {};
-    std::snprintf(text, sizeof(text), format, a, b, c);
-    return text;
-}
 
 // One copy of the whole preview: the least any drawing of it can cost.
 class PreviewCopy {
@@ -211,15 +159,6 @@ private:
     std::unique_ptr<ui::Form1> form_;
     bool ok_ = false;
 };
-
-std::size_t WorkingSet(bool peak)
-{
-    PROCESS_MEMORY_COUNTERS counters{};
-    counters.cb = sizeof(counters);
-    if (!GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof(counters)))
-        return 0;
-    return peak ? counters.PeakWorkingSetSize : counters.WorkingSetSize;
-}
 
 bool WriteEmptyFile(const std::wstring& path)
 {

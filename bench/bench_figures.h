@@ -29,6 +29,10 @@ std::vector<Figure> MeasureTiling(const Setup& setup);
 std::vector<Figure> MeasureSelectionAndResizing(const Setup& setup);
 std::vector<Figure> MeasureBrowsing(const Setup& setup);
 std::vector<Figure> MeasureLeaks(const Setup& setup);
+// Saving a 7680 x 4320 PNG: peak memory above the picture; run first, before any other peak.
+std::vector<Figure> MeasureSavingMemory(const Setup& setup);
+// The promised "PNG" of a 3840 x 2160 tiling and saving a 7680 x 4320 PNG, against WIC from memory.
+std::vector<Figure> MeasureOutputs(const Setup& setup);
 
 // Makes the browsing folder when it is missing or incomplete; false when it cannot be made.
 bool PrepareBrowseFolder(const std::wstring& folder);

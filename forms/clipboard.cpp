@@ -1,6 +1,8 @@
 #include "forms/clipboard.h"
 
+#include <algorithm>
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <mutex>
 #include <vector>
@@ -137,6 +139,9 @@ struct Promise {
     HWND owner = nullptr;
     bool waiting = false;
     Snapshot pixels;
+    // The further formats not yet rendered, with the window that promised them.
+    HWND formatsOwner = nullptr;
+    std::vector<PromisedFormat> formats;
 };
 
 Promise& Promised()
@@ -157,12 +162,73 @@ void Render(HWND owner)
         bitmap.release();  // the clipboard owns it now
 }
 
+// The bytes in a movable global block, as the clipboard takes them.
+UniqueHglobal GlobalCopy(const std::vector<std::uint8_t>& bytes)
+{
+    if (bytes.empty())
+        return UniqueHglobal();
+    UniqueHglobal memory(GlobalAlloc(GMEM_MOVEABLE, bytes.size()));
+    {
+        const GlobalLockScope<std::uint8_t> locked(memory.get());
+        if (!locked.get())
+            return UniqueHglobal();
+        std::memcpy(locked.get(), bytes.data(), bytes.size());
+    }
+    return memory;
+}
+
+bool SetClipboardBytes(UINT format, const RenderBytes& render)
+{
+    UniqueHglobal memory = render ? GlobalCopy(render()) : UniqueHglobal();
+    if (!memory || !SetClipboardData(format, memory.get()))
+        return false;
+    memory.release();  // the clipboard owns it now
+    return true;
+}
+
+// Renders one further format the window promised; false when it promised no such format.
+bool RenderFormat(HWND owner, UINT format)
+{
+    RenderBytes render;
+    {
+        Promise& promise = Promised();
+        std::lock_guard<std::mutex> hold(promise.lock);
+        if (promise.formatsOwner != owner)
+            return false;
+        auto found = std::find_if(promise.formats.begin(), promise.formats.end(),
+                                  [format](const PromisedFormat& f) { return f.format == format; });
+        if (found == promise.formats.end())
+            return false;
+        render = std::move(found->render);
+        promise.formats.erase(found);
+    }
+    // Outside the lock: encoding may take a while and needs nothing of the promise.
+    SetClipboardBytes(format, render);
+    return true;
+}
+
+std::vector<UINT> PromisedFormats(HWND owner)
+{
+    Promise& promise = Promised();
+    std::lock_guard<std::mutex> hold(promise.lock);
+    std::vector<UINT> formats;
+    if (promise.formatsOwner == owner)
+        for (const PromisedFormat& f : promise.formats)
+            formats.push_back(f.format);
+    return formats;
+}
+
 void Forget(HWND owner)
 {
+    std::vector<PromisedFormat> dropped;  // released outside the lock: it may hold a whole picture
     Promise& promise = Promised();
     std::lock_guard<std::mutex> hold(promise.lock);
     if (promise.owner == owner)
         promise.waiting = false;
+    if (promise.formatsOwner == owner) {
+        dropped.swap(promise.formats);
+        promise.formatsOwner = nullptr;
+    }
 }
 
 // Only a form of this thread may promise: its dispatch hands the clipboard's requests to
@@ -178,17 +244,21 @@ bool HandleClipboardOwnerMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM, LRE
 {
     switch (msg) {
     case WM_RENDERFORMAT:
-        if (wParam != CF_BITMAP)
+        if (wParam == CF_BITMAP)
+            Render(hwnd);
+        else if (!RenderFormat(hwnd, static_cast<UINT>(wParam)))
             return false;
-        Render(hwnd);
         result = 0;
         return true;
     case WM_RENDERALLFORMATS: {
         // The window is going: what it promised goes to the clipboard now, if it is still the owner.
         {
             ClipboardSession session(hwnd);
-            if (session.IsOpen() && GetClipboardOwner() == hwnd)
+            if (session.IsOpen() && GetClipboardOwner() == hwnd) {
                 Render(hwnd);
+                for (const UINT format : PromisedFormats(hwnd))
+                    RenderFormat(hwnd, format);
+            }
         }
         Forget(hwnd);
         result = 0;
@@ -213,10 +283,47 @@ bool ClipboardClear(HWND owner)
 
 namespace {
 
+// Within an open session of the owner: keeps the formats for rendering on request (a form of this
+// thread) or renders them now (any other window). Each format's promise is checked when asked to.
+bool AddFormats(HWND owner, std::vector<PromisedFormat> formats, bool check)
+{
+    bool ok = true;
+    if (!CanPromise(owner)) {
+        for (const PromisedFormat& f : formats)
+            ok = SetClipboardBytes(f.format, f.render) && ok;
+        return ok;
+    }
+    std::vector<PromisedFormat> replaced;  // released outside the lock
+    std::vector<UINT> ids;
+    {
+        Promise& promise = Promised();
+        std::lock_guard<std::mutex> hold(promise.lock);
+        if (promise.formatsOwner != owner)
+            replaced.swap(promise.formats);
+        promise.formatsOwner = owner;
+        for (PromisedFormat& f : formats) {
+            auto same = std::find_if(promise.formats.begin(), promise.formats.end(),
+                                     [&f](const PromisedFormat& p) { return p.format == f.format; });
+            if (same != promise.formats.end()) {
+                replaced.push_back(std::move(*same));
+                promise.formats.erase(same);
+            }
+            ids.push_back(f.format);
+            promise.formats.push_back(std::move(f));
+        }
+    }
+    for (const UINT format : ids) {
+        SetClipboardData(format, nullptr);
+        ok = (!check || IsClipboardFormatAvailable(format)) && ok;
+    }
+    return ok;
+}
+
 // Opens the clipboard for the owner, takes it over when another owns it, and puts the copy made by
-// `copy` there: promised when the owner is a window of this thread, handed over at once otherwise.
+// `copy` there, with the further formats: promised when the owner is a window of this thread, handed
+// over at once otherwise.
 template <typename Copy>
-bool SetBitmapFrom(HWND owner, Copy&& copy)
+bool SetBitmapFrom(HWND owner, Copy&& copy, std::vector<PromisedFormat> more = {})
 {
     ClipboardSession session(owner, kOpenAttempts);
     if (!session.IsOpen())
@@ -238,10 +345,13 @@ bool SetBitmapFrom(HWND owner, Copy&& copy)
             promise.waiting = true;
         }
         SetClipboardData(CF_BITMAP, nullptr);
-        if (IsClipboardFormatAvailable(CF_BITMAP))
-            return true;
-        Forget(owner);
-        return false;
+        if (!IsClipboardFormatAvailable(CF_BITMAP)) {
+            Forget(owner);
+            return false;
+        }
+        // Promised in the same session, under the conditions the bitmap's promise just passed: each
+        // further check would cost a round trip to the window server on every resize event.
+        return AddFormats(owner, std::move(more), false);
     }
 
     Snapshot pixels;
@@ -251,19 +361,28 @@ bool SetBitmapFrom(HWND owner, Copy&& copy)
     if (!bitmap || !SetClipboardData(CF_BITMAP, bitmap.get()))
         return false;
     bitmap.release();  // the clipboard owns it now
-    return true;
+    return AddFormats(owner, std::move(more), true);
 }
 
 }  // namespace
+
+bool ClipboardPromiseFormats(HWND owner, std::vector<PromisedFormat> formats)
+{
+    ClipboardSession session(owner, kOpenAttempts);
+    // Only added to what the owner put there itself: another owner's data stays whole.
+    if (!owner || !session.IsOpen() || GetClipboardOwner() != owner)
+        return false;
+    return AddFormats(owner, std::move(formats), true);
+}
 
 bool ClipboardSetBitmap(HWND owner, HBITMAP bitmap)
 {
     return SetBitmapFrom(owner, [bitmap](Snapshot& into) { return into.CopyFrom(bitmap); });
 }
 
-bool ClipboardSetBitmap(HWND owner, HDC source, int width, int height)
+bool ClipboardSetBitmap(HWND owner, HDC source, int width, int height, std::vector<PromisedFormat> more)
 {
-    return SetBitmapFrom(owner, [=](Snapshot& into) { return into.CopyFrom(source, width, height); });
+    return SetBitmapFrom(owner, [=](Snapshot& into) { return into.CopyFrom(source, width, height); }, std::move(more));
 }
 
 }  // namespace forms

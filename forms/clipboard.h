@@ -1,7 +1,11 @@
 #pragma once
-// The system clipboard: clear it, put a bitmap on it (format 2, CF_BITMAP).
+// The system clipboard: clear it, put a bitmap on it (format 2, CF_BITMAP), promise further formats.
 
 #include <windows.h>
+
+#include <cstdint>
+#include <functional>
+#include <vector>
 
 namespace forms {
 
@@ -12,8 +16,23 @@ bool ClipboardClear(HWND owner);
 // An owner that is a form of this thread keeps the copy and hands it over when a program asks for it;
 // any other owner hands it over at once.
 bool ClipboardSetBitmap(HWND owner, HBITMAP bitmap);
-// The same for the top-left width x height pixels drawn in a DC.
-bool ClipboardSetBitmap(HWND owner, HDC source, int width, int height);
+
+// The bytes of one further format, made only when a program asks for it; empty when they cannot be made.
+using RenderBytes = std::function<std::vector<std::uint8_t>()>;
+struct PromisedFormat {
+    UINT format = 0;  // CF_DIBV5 or a registered format
+    RenderBytes render;
+};
+
+// Adds formats to a clipboard the owner already holds (after ClipboardClear or ClipboardSetBitmap),
+// next to what is there. Promised as the bitmap is: a form of this thread renders each when asked,
+// keeping the function (and what it holds) until the clipboard is emptied or the window goes; any
+// other owner renders them at once. False when the clipboard is not the owner's or a format failed.
+bool ClipboardPromiseFormats(HWND owner, std::vector<PromisedFormat> formats);
+
+// ClipboardSetBitmap for the top-left width x height pixels drawn in a DC, with further formats
+// promised in the same opening of the clipboard.
+bool ClipboardSetBitmap(HWND owner, HDC source, int width, int height, std::vector<PromisedFormat> more = {});
 
 // A form's dispatch calls this first: it answers the clipboard's requests for what the window
 // promised (WM_RENDERFORMAT, WM_RENDERALLFORMATS) and forgets the promise when the clipboard is

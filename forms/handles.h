@@ -91,6 +91,12 @@ struct HglobalTraits {
     static void Close(Handle h) { GlobalFree(h); }
 };
 
+struct HkeyTraits {
+    using Handle = HKEY;
+    static Handle Invalid() { return nullptr; }
+    static void Close(Handle h) { RegCloseKey(h); }
+};
+
 using UniqueHwnd = UniqueHandle<HwndTraits>;
 using UniqueHdc = UniqueHandle<HdcTraits>;
 using UniqueHbitmap = UniqueHandle<GdiObjectTraits<HBITMAP>>;
@@ -103,6 +109,7 @@ using UniqueFile = UniqueHandle<FileHandleTraits>;
 using UniqueHaccel = UniqueHandle<HaccelTraits>;
 using UniqueFind = UniqueHandle<FindHandleTraits>;
 using UniqueHglobal = UniqueHandle<HglobalTraits>;
+using UniqueHkey = UniqueHandle<HkeyTraits>;
 
 // Selects a GDI object into a DC for the lifetime of the guard.
 class SelectGuard {

@@ -15,11 +15,13 @@ import sys
 import tempfile
 import time
 import traceback
+import zlib
 
 sys.dont_write_bytecode = True  # keep the source folder clean
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
 import bmp  # noqa: E402
+import png  # noqa: E402
 from desktop import (TITLE, CaseFailure, CaseSkipped, Desktop, DragSource, end_process,  # noqa: E402
                      install_signal_handlers, wait_until, windows_path)
 
@@ -29,6 +31,7 @@ FRAME_SIDE = 4
 FRAME_TOP = 23
 FRAME_BOTTOM = 4
 BUILT_IN_TILE = (145, 113)
+GLASS_TILE = (23, 17)  # the PNG with every kind of alpha
 LIST_FIRST_ITEM_TOP = 2  # the file list's client edge above its first entry
 EXTENSIONS = (".bmp", ".gif", ".jpg", ".jpeg", ".tif", ".tiff", ".png")
 
@@ -101,6 +104,9 @@ class Suite:
                 self.images[path] = image
         with open(os.path.join(self.pics, "set1", "notes.txt"), "w") as f:
             f.write("not a picture\n")
+        os.makedirs(os.path.join(self.pics, "alpha"))
+        with open(os.path.join(self.pics, "alpha", "glas.png"), "wb") as f:
+            f.write(png.encode_png(png.glass_image(*GLASS_TILE)))
 
     def pic(self, folder, name):
         return os.path.join(self.pics, folder, name)
@@ -614,6 +620,44 @@ class Suite:
         return "unticked: a raised xmessage covers the window; ticked: it stays above the raised xmessage " \
                "(stacking and pixels); unticked again: covered again"
 
+    def case_clipboard_png_with_alpha(self):
+        d = self.desktop
+        tile = png.glass_image(*GLASS_TILE)
+        self.start_program([windows_path(self.pic("alpha", "glas.png"))])
+        size = self.layout().preview_size()
+        state = {"last": "no image/png on the clipboard"}
+
+        def tiled_png():
+            if "image/png" not in d.clipboard_targets():
+                state["last"] = "the clipboard offers %s" % " ".join(d.clipboard_targets())
+                return None
+            result = d.run(["xclip", "-selection", "clipboard", "-t", "image/png", "-o"], timeout=20)
+            if result.returncode != 0:
+                state["last"] = "xclip could not read image/png"
+                return None
+            try:
+                image = png.decode_png(result.stdout)
+            except (ValueError, IndexError, zlib.error) as error:
+                raise CaseFailure("the clipboard's image/png could not be read: %s" % error)
+            if (image.width, image.height) != size:
+                state["last"] = "image/png %dx%d, preview %dx%d" % ((image.width, image.height) + size)
+                return None
+            for y in range(image.height):
+                source = tile.rows[y % tile.height]
+                for x, pixel in enumerate(image.rows[y]):
+                    if pixel != source[x % tile.width]:
+                        state["last"] = "image/png pixel (%d, %d) is %s, the tile's %s" % (
+                            x, y, pixel, source[x % tile.width])
+                        return None
+            return image
+        try:
+            image = wait_until("the tiling with alpha as image/png", tiled_png, 30, interval=0.5)
+        except CaseFailure as error:
+            raise CaseFailure("%s (%s)" % (error, state["last"]))
+        alphas = sorted({p[3] for row in image.rows for p in row})
+        return "image/png %dx%d = preview, repeats every %dx%d with the file's colours and alphas %s" % (
+            (image.width, image.height) + GLASS_TILE + (alphas,))
+
     def clipboard_text(self):
         result = self.desktop.run(["xclip", "-selection", "clipboard", "-o"], timeout=5)
         return result.stdout.decode(errors="replace") if result.returncode == 0 else None
@@ -752,6 +796,7 @@ CASES = [
     ("view_tile_borders", "main"),
     ("view_zoom", "main"),
     ("view_pan", "main"),
+    ("clipboard_png_with_alpha", "fresh"),
 ]
 
 

@@ -5,10 +5,14 @@
 #include <windows.h>
 
 #include <atomic>
+#include <cstdint>
+#include <memory>
 #include <thread>
+#include <vector>
 
 #include "forms/clipboard.h"
 #include "forms/form.h"
+#include "forms/handles.h"
 #include "forms/picture.h"
 #include "forms/picture_box.h"
 #include "test_images.h"
@@ -118,4 +122,58 @@ TEST(ClipboardPromise, AnEmptiedClipboardHandsNothingOver)
     SendMessageW(host.get(), WM_RENDERALLFORMATS, 0, 0);
     EXPECT_FALSE(IsClipboardFormatAvailable(CF_BITMAP));
     EXPECT_EQ(GetClipboardOwner(), other.get());
+}
+
+namespace {
+
+// A promise of one registered format whose render calls are counted; the bytes are the count so far.
+forms::PromisedFormat CountedFormat(UINT format, std::shared_ptr<int> renders)
+{
+    return {format, [renders] { return std::vector<std::uint8_t>{static_cast<std::uint8_t>(++*renders)}; }};
+}
+
+std::vector<std::uint8_t> ClipboardBytes(HWND window, UINT format)
+{
+    std::vector<std::uint8_t> bytes;
+    forms::ClipboardSession session(window);
+    if (HANDLE data = session.IsOpen() ? GetClipboardData(format) : nullptr) {
+        const forms::GlobalLockScope<const std::uint8_t> locked(data);
+        if (locked.get())
+            bytes.assign(locked.get(), locked.get() + locked.Size());
+    }
+    return bytes;
+}
+
+}  // namespace
+
+TEST(ClipboardPromise, FurtherFormatsAreRenderedOnceWhenAskedAndDroppedWithTheClipboard)
+{
+    const UINT format = RegisterClipboardFormatW(L"Quadrino test format");
+    FormHost host;
+    auto renders = std::make_shared<int>(0);
+    // Only beside what the owner holds: another owner's clipboard is left alone.
+    picturetest::HostWindow other;
+    ASSERT_TRUE(forms::ClipboardClear(other.get()));
+    EXPECT_FALSE(forms::ClipboardPromiseFormats(host.get(), {CountedFormat(format, renders)}));
+
+    ASSERT_TRUE(forms::ClipboardClear(host.get()));
+    ASSERT_TRUE(forms::ClipboardPromiseFormats(host.get(), {CountedFormat(format, renders)}));
+    EXPECT_TRUE(IsClipboardFormatAvailable(format));
+    EXPECT_EQ(*renders, 0) << "nothing is made before a program asks";
+    EXPECT_EQ(ClipboardBytes(nullptr, format), std::vector<std::uint8_t>{1});
+    EXPECT_EQ(ClipboardBytes(nullptr, format), std::vector<std::uint8_t>{1});
+    EXPECT_EQ(*renders, 1);
+
+    // Emptied before anyone asked: never rendered, and what the promise held is let go.
+    ASSERT_TRUE(forms::ClipboardClear(host.get()));
+    ASSERT_TRUE(forms::ClipboardPromiseFormats(host.get(), {CountedFormat(format, renders)}));
+    ASSERT_TRUE(forms::ClipboardClear(other.get()));
+    SendMessageW(host.get(), WM_RENDERALLFORMATS, 0, 0);
+    EXPECT_EQ(*renders, 1);
+    EXPECT_EQ(renders.use_count(), 1);
+
+    // A window that is no form cannot answer later: the bytes go over at once.
+    ASSERT_TRUE(forms::ClipboardPromiseFormats(other.get(), {CountedFormat(format, renders)}));
+    EXPECT_EQ(*renders, 2);
+    EXPECT_EQ(ClipboardBytes(nullptr, format), std::vector<std::uint8_t>{2});
 }

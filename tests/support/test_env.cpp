@@ -10,6 +10,7 @@ void InstallTestSeams()
 {
     forms::SetPrompter(&Prompter());
     forms::SetMenuPresenter(&MenuPresenter());
+    forms::SetFileDialogs(&FileDialogs());
 }
 
 int ScriptedPrompter::Show(HWND owner, const std::wstring& text, const std::wstring& title, UINT flags)
@@ -89,6 +90,33 @@ ScriptedMenuPresenter& MenuPresenter()
 {
     static ScriptedMenuPresenter presenter;
     return presenter;
+}
+
+std::optional<std::wstring> ScriptedFileDialogs::AskSavePath(HWND owner, const std::wstring& title,
+                                                              const std::wstring& suggestedName,
+                                                              const std::vector<forms::FileType>& types,
+                                                              int& typeIndex)
+{
+    asked.push_back({owner, title, suggestedName, types, typeIndex});
+    if (answers.empty())
+        return std::nullopt;
+    const Answer answer = answers.front();
+    answers.pop_front();
+    if (answer.path)
+        typeIndex = answer.typeIndex;
+    return answer.path;
+}
+
+void ScriptedFileDialogs::Reset()
+{
+    answers.clear();
+    asked.clear();
+}
+
+ScriptedFileDialogs& FileDialogs()
+{
+    static ScriptedFileDialogs dialogs;
+    return dialogs;
 }
 
 TempFolder::TempFolder()

@@ -6,15 +6,17 @@
 
 #include <deque>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "forms/file_dialog.h"
 #include "forms/message_box.h"
 #include "forms/popup_menu.h"
 
 namespace testsupport {
 
-// Installs the scripted prompter and menu presenter below for the whole run.
+// Installs the scripted prompter, menu presenter and file dialogs below for the whole run.
 void InstallTestSeams();
 
 struct ShownMessage {
@@ -48,6 +50,29 @@ public:
     void Reset();
 };
 ScriptedMenuPresenter& MenuPresenter();
+
+struct SaveAsking {
+    HWND owner;
+    std::wstring title;
+    std::wstring suggestedName;
+    std::vector<forms::FileType> types;
+    int typeIndex;  // the type shown first
+};
+
+// Answers Save As dialogs from a queue (cancel when empty) and records what was asked.
+class ScriptedFileDialogs : public forms::FileDialogs {
+public:
+    struct Answer {
+        std::optional<std::wstring> path;  // nothing: the user cancelled
+        int typeIndex = 0;                 // the type the user chose
+    };
+    std::optional<std::wstring> AskSavePath(HWND owner, const std::wstring& title, const std::wstring& suggestedName,
+                                            const std::vector<forms::FileType>& types, int& typeIndex) override;
+    std::deque<Answer> answers;
+    std::vector<SaveAsking> asked;
+    void Reset();
+};
+ScriptedFileDialogs& FileDialogs();
 
 // A fresh folder under the temporary folder, removed with everything in it on destruction.
 class TempFolder {

@@ -51,6 +51,9 @@ public:
         std::uint32_t background = 0;  // PicM's background as 0x00RRGGBB, for outputs without alpha
     };
     TileSource CurrentTile() const;
+    // Puts the tiling on the clipboard (clear, pending events, set): the preview's persistent image,
+    // and the tiling with its alpha as "PNG" and CF_DIBV5 at the preview's size.
+    void CopyPreviewToClipboard();
 
     // Controls, in creation order.
     forms::CheckBox Check1;
@@ -125,6 +128,7 @@ public:
     // After the tiling changed: the view redrawn from it, the seam line measured anew.
     void RefreshView();
     void CopyDialog_Closed(bool accepted);
+    void SaveSizeDialog_Closed(bool accepted);
     void RenameDialog_Closed(bool accepted);
 
 protected:
@@ -141,8 +145,6 @@ private:
     void Warn(const std::wstring& text, std::int16_t kind) const;
     // Places every control at its design position and font for the window's DPI.
     void ApplyDesignLayout();
-    // Puts the preview's persistent image on the clipboard (clear, pending events, set).
-    void CopyPreviewToClipboard();
     // The drop rules' steps: List1 := the dropped paths; the lists to the first one's folder
     // (false when it could not be shown); select that file in File1 when it is listed.
     void ReadDroppedFiles(IDataObject* data);

@@ -7,6 +7,7 @@
 #include "forms/skip.h"
 #include "ui/dialogs/frm_copy.h"
 #include "ui/dialogs/frm_rename.h"
+#include "ui/dialogs/frm_save_size.h"
 
 namespace ui {
 
@@ -68,6 +69,8 @@ void Form1::WireDialogs()
     CopyDialog().onClosed = [this](bool accepted) { CopyDialog_Closed(accepted); };
     RenameDialog().Owner = Hwnd();
     RenameDialog().onClosed = [this](bool accepted) { RenameDialog_Closed(accepted); };
+    SaveSizeDialog().Owner = Hwnd();
+    SaveSizeDialog().onClosed = [this](bool accepted) { SaveSizeDialog_Closed(accepted); };
 }
 
 void Form1::UnwireDialogs()
@@ -76,6 +79,8 @@ void Form1::UnwireDialogs()
     CopyDialog().onClosed = nullptr;
     RenameDialog().Owner = nullptr;
     RenameDialog().onClosed = nullptr;
+    SaveSizeDialog().Owner = nullptr;
+    SaveSizeDialog().onClosed = nullptr;
 }
 
 void Form1::CopyDialog_Closed(bool accepted)

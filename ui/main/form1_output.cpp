@@ -2,14 +2,63 @@
 
 #include "ui/main/form1.h"
 
+#include "common/commands.h"
+#include "forms/file_dialog.h"
+#include "imaging/save.h"
+#include "ui/dialogs/frm_save_size.h"
+#include "ui/main/tiling_file.h"
+#include "ui/main/wallpaper.h"
+
 namespace ui {
 
 void Form1::mnuSaveTiling_Click()
 {
+    // The primary monitor's size is the first proposal: a tiling to fill the screen.
+    SaveSizeDialog().Start(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+    DisableWhileDialogIsUp(SaveSizeDialog());
+}
+
+void Form1::SaveSizeDialog_Closed(bool accepted)
+{
+    // Pending events may have closed the main window.
+    if (!accepted || !IsLoaded())
+        return;
+    const int width = SaveSizeDialog().ChosenWidth;
+    const int height = SaveSizeDialog().ChosenHeight;
+    // Taken before asking for the name: that dialog lets the preview's timer run.
+    const TileSource tile = CurrentTile();
+    if (tile.pixels.Empty())
+        return;
+    const std::wstring pictureName = shown_ ? Commands::CurrentFile : std::wstring();
+    int typeIndex = 0;
+    const std::optional<std::wstring> chosen =
+        forms::AskSavePath(Hwnd(), L"Kachelung speichern unter", ProposedTilingName(pictureName, width, height),
+                           TilingFileTypes(), typeIndex);
+    if (!chosen)
+        return;
+    const TilingTarget target = ResolveTilingTarget(*chosen, typeIndex);
+    const imaging::SaveResult result =
+        imaging::SaveTilingToFile(target.path, target.format, tile.pixels, width, height, tile.background);
+    if (result.ok)
+        return;
+    std::wstring title;  // ShowMessage puts the program's title in
+    Commands::ShowMessage(L"Die Datei '" + target.path + L"' konnte nicht gespeichert werden." + Commands::CrLf +
+                              imaging::DescribeError(result),
+                          Commands::kMsgWarning, title);
 }
 
 void Form1::mnuWallpaper_Click()
 {
+    const TileSource tile = CurrentTile();
+    if (tile.pixels.Empty())
+        return;
+    const imaging::SaveResult result = SetTiledWallpaper(tile.pixels, tile.background);
+    if (result.ok)
+        return;
+    std::wstring title;
+    Commands::ShowMessage(L"Der Desktophintergrund konnte nicht gesetzt werden." + Commands::CrLf +
+                              WallpaperFilePath() + Commands::CrLf + imaging::DescribeError(result),
+                          Commands::kMsgWarning, title);
 }
 
 }  // namespace ui

@@ -7,6 +7,7 @@
 #include "forms/skip.h"
 #include "imaging/composite.h"
 #include "ui/main/form1.h"
+#include "ui/main/tile_clipboard.h"
 
 namespace ui {
 
@@ -123,7 +124,11 @@ void Form1::CopyPreviewToClipboard()
     forms::SkipIfFalse(forms::ClipboardClear(Hwnd()), L"clear clipboard");
     forms::DoEvents();
     // Read after the pending events: a resize in between may have replaced the image.
-    forms::SkipIfFalse(forms::ClipboardSetBitmap(Hwnd(), PicW.Hdc(), PicW.ScaleWidth(), PicW.ScaleHeight()), L"copy");
+    const int width = PicW.ScaleWidth();
+    const int height = PicW.ScaleHeight();
+    forms::SkipIfFalse(
+        forms::ClipboardSetBitmap(Hwnd(), PicW.Hdc(), width, height, TilingWithAlpha(CurrentTile(), width, height)),
+        L"copy");
 }
 
 void Form1::PicW_Click()

@@ -1,0 +1,216 @@
+// frmSaveSize: the size dialog before the tiling is saved.
+
+#include "ui/dialogs/frm_save_size.h"
+
+#include <initializer_list>
+
+#include "common/commands.h"
+#include "forms/events.h"
+#include "forms/fonts.h"
+
+namespace ui {
+
+namespace {
+
+// The copy dialog's fixed tool-window frame.
+constexpr DWORD kDialogStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
+constexpr DWORD kDialogExStyle = WS_EX_TOOLWINDOW;
+
+// Design positions in twips of the client area.
+constexpr int kClientWidth = 3495;
+constexpr int kClientHeight = 1380;
+constexpr forms::Bounds kLabel1{120, 150, 855, 255};
+constexpr forms::Bounds kText1{1020, 105, 1335, 315};
+constexpr forms::Bounds kLabel3{2475, 150, 900, 255};
+constexpr forms::Bounds kLabel2{120, 555, 855, 255};
+constexpr forms::Bounds kText2{1020, 510, 1335, 315};
+constexpr forms::Bounds kLabel4{2475, 555, 900, 255};
+constexpr forms::Bounds kCommand1{60, 900, 1635, 435};
+constexpr forms::Bounds kCommand2{1800, 900, 1635, 435};
+
+// Five digits hold every side up to 30000; a longer text could only be out of range.
+constexpr WPARAM kMaxDigits = 5;
+
+// Editing keys a digits-only box still takes: copy, Backspace, paste, cut, undo.
+constexpr std::int16_t kKeyCut = 24;
+constexpr std::int16_t kKeyUndo = 26;
+
+}  // namespace
+
+frmSaveSize::frmSaveSize()
+{
+    // Any other way out of the window is the "Abbrechen" path, so the main window is never left disabled.
+    onClose = [this] { Command1_Click(); };
+}
+
+frmSaveSize::~frmSaveSize()
+{
+    UnloadDialog();
+}
+
+void frmSaveSize::Start(int width, int height)
+{
+    // Every opening starts from the design state, whatever an earlier use left behind.
+    UnloadDialog();
+    Accepted = false;
+    forms::FormStyle style;
+    style.caption = L"Kachelung speichern";
+    style.style = kDialogStyle;
+    style.exStyle = kDialogExStyle;
+    style.clientWidthTwips = kClientWidth;
+    style.clientHeightTwips = kClientHeight;
+    if (!Load(style))
+        return;
+
+    const HWND window = Hwnd();
+    Label1.Create(window, L"Breite:", {});
+    Text1.Create(window, std::to_wstring(width), {});
+    Label3.Create(window, L"Pixel", {});
+    Label2.Create(window, L"Höhe:", {});
+    Text2.Create(window, std::to_wstring(height), {});
+    Label4.Create(window, L"Pixel", {});
+    Command1.Create(window, L"Abbrechen", {});
+    Command2.Create(window, L"Weiter", {});
+    ApplyDesignLayout();
+    SetTabOrder({&Label1, &Text1, &Label3, &Label2, &Text2, &Label4, &Command1, &Command2});
+    onDpiChanged = [this] { ApplyDesignLayout(); };
+
+    for (forms::TextBox* box : {&Text1, &Text2}) {
+        SendMessageW(box->Hwnd(), EM_LIMITTEXT, kMaxDigits, 0);
+        box->onKeyPress = [this](std::int16_t& keyCode) { Text_KeyPress(keyCode); };
+        box->onPaste = [](const std::wstring& pasted) { return FilterDigits(pasted); };
+    }
+    Command1.onClick = [this] { Command1_Click(); };
+    Command2.onClick = [this] { Command2_Click(); };
+
+    Commands::CenterForm(*this);
+    Commands::SetTopMost(*this);
+    Show();
+    SelectForRetyping(Text1);
+}
+
+void frmSaveSize::Text_KeyPress(std::int16_t& keyCode)
+{
+    switch (keyCode) {
+    case Commands::kKeyEnter:
+        Command2_Click();
+        return;
+    case Commands::kKeyEscape:
+        Command1_Click();
+        return;
+    case Commands::kKeyCopy:
+    case Commands::kKeyBackspace:
+    case Commands::kKeyPaste:
+    case kKeyCut:
+    case kKeyUndo:
+        return;
+    default:
+        if (keyCode < L'0' || keyCode > L'9')
+            keyCode = 0;
+    }
+}
+
+void frmSaveSize::Command1_Click()
+{
+    Accepted = false;
+    LeaveDialog();
+}
+
+void frmSaveSize::Command2_Click()
+{
+    const std::optional<int> width = ParseSide(Text1.Text());
+    if (!width) {
+        SelectForRetyping(Text1);
+        return;
+    }
+    const std::optional<int> height = ParseSide(Text2.Text());
+    if (!height) {
+        SelectForRetyping(Text2);
+        return;
+    }
+    ChosenWidth = *width;
+    ChosenHeight = *height;
+    Accepted = true;
+    LeaveDialog();
+}
+
+void frmSaveSize::SelectForRetyping(forms::TextBox& box)
+{
+    box.SetSelection(0, static_cast<int>(box.Text().size()));
+    box.SetFocus();
+}
+
+void frmSaveSize::ApplyDesignLayout()
+{
+    forms::UniqueHfont font = forms::CreateDefaultFont(Dpi());
+    const auto place = [this, &font](forms::Control& control, const forms::Bounds& twips) {
+        control.Move({TwipsToPixels(twips.left), TwipsToPixels(twips.top), TwipsToPixels(twips.width),
+                      TwipsToPixels(twips.height)});
+        control.SetFont(font.get());
+    };
+    place(Label1, kLabel1);
+    place(Text1, kText1);
+    place(Label3, kLabel3);
+    place(Label2, kLabel2);
+    place(Text2, kText2);
+    place(Label4, kLabel4);
+    place(Command1, kCommand1);
+    place(Command2, kCommand2);
+    // The font in use until now is released only once no control holds it any more.
+    font_ = std::move(font);
+}
+
+void frmSaveSize::UnloadDialog()
+{
+    // Controls go before their window and the font after both, so no window keeps a deleted font.
+    for (forms::Control* control : std::initializer_list<forms::Control*>{&Command2, &Command1, &Label4, &Text2,
+                                                                          &Label2, &Label3, &Text1, &Label1})
+        control->Destroy();
+    Unload();
+    font_.reset();
+}
+
+void frmSaveSize::LeaveDialog()
+{
+    // Enabled before the dialog goes, so the activation falls back onto the owner.
+    if (Owner && IsWindow(Owner))
+        EnableWindow(Owner, TRUE);
+    UnloadDialog();
+    forms::DoEvents();
+    // A copy: the handler may replace itself or end its owner.
+    const auto closed = onClosed;
+    if (closed)
+        closed(Accepted);
+}
+
+std::optional<int> ParseSide(const std::wstring& text)
+{
+    if (text.empty() || text.size() > kMaxDigits)
+        return std::nullopt;
+    int value = 0;
+    for (const wchar_t ch : text) {
+        if (ch < L'0' || ch > L'9')
+            return std::nullopt;
+        value = value * 10 + (ch - L'0');
+    }
+    if (value < kMinSavedSide || value > kMaxSavedSide)
+        return std::nullopt;
+    return value;
+}
+
+std::wstring FilterDigits(const std::wstring& text)
+{
+    std::wstring digits;
+    for (const wchar_t ch : text)
+        if (ch >= L'0' && ch <= L'9')
+            digits += ch;
+    return digits;
+}
+
+frmSaveSize& SaveSizeDialog()
+{
+    static frmSaveSize dialog;
+    return dialog;
+}
+
+}  // namespace ui
