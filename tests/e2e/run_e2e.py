@@ -31,6 +31,7 @@ FRAME_SIDE = 4
 FRAME_TOP = 23
 FRAME_BOTTOM = 4
 BUILT_IN_TILE = (145, 113)
+TILE = (41, 29)  # set1\b.bmp, which the view cases show
 GLASS_TILE = (23, 17)  # the PNG with every kind of alpha
 LIST_FIRST_ITEM_TOP = 2  # the file list's client edge above its first entry
 EXTENSIONS = (".bmp", ".gif", ".jpg", ".jpeg", ".tif", ".tiff", ".png")
@@ -686,9 +687,10 @@ class Suite:
     # --- the seam workbench in the preview ----------------------------------------------------
 
     def view_start(self):
-        """a.bmp (37x23) shown with the plain view; returns the layout, the screen's preview and the clipboard."""
+        """b.bmp (41x29; earlier cases rename a.bmp) shown in the plain view: the layout, the screen's preview
+        and the clipboard."""
         folder = os.path.join(self.pics, "set1")
-        self.click_entry(folder, "a.bmp")
+        self.click_entry(folder, "b.bmp")
         layout = self.layout()
         clip = self.desktop.clipboard_image()
         self.check_preview_on_screen(layout, clip)
@@ -706,7 +708,7 @@ class Suite:
 
     def case_view_half_offset(self):
         layout, before, clip = self.view_start()
-        w, h = 37 // 2, 23 // 2
+        w, h = TILE[0] // 2, TILE[1] // 2
         self.desktop.keys("ctrl+h")
 
         def shifted(shown):
@@ -724,9 +726,9 @@ class Suite:
         black, white = (0, 0, 0), (255, 255, 255)
 
         def dotted(shown):
-            column = [shown.rows[y][37] for y in range(0, 40)]
+            column = [shown.rows[y][TILE[0]] for y in range(0, 40)]
             return set(column) == {black, white} and all(column[i] != column[i + 1] for i in range(39))
-        self.wait_view(layout, "a dotted line along the tile edge at x = 37", dotted)
+        self.wait_view(layout, "a dotted line along the tile edge at x = %d" % TILE[0], dotted)
         check(self.preview_on_screen(layout).rows[5][10] == before.rows[5][10], "a tile's inside changed")
         self.clipboard_unchanged(clip)
         # Both aids at once for the README's picture, then back.
@@ -745,7 +747,7 @@ class Suite:
         cx, cy = layout.preview[2] // 2, layout.preview[3] // 2
 
         def doubled(shown):
-            return all(shown.rows[y][x] == before.rows[((y + cy) // 2) % 23][((x + cx) // 2) % 37]
+            return all(shown.rows[y][x] == before.rows[((y + cy) // 2) % TILE[1]][((x + cx) // 2) % TILE[0]]
                        for y in range(0, 120, 3) for x in range(0, 200, 5))
         self.wait_view(layout, "every picture pixel a 2 x 2 square around the centre", doubled)
         self.clipboard_unchanged(clip)

@@ -170,19 +170,6 @@ void frmSaveSize::UnloadDialog()
     font_.reset();
 }
 
-void frmSaveSize::LeaveDialog()
-{
-    // Enabled before the dialog goes, so the activation falls back onto the owner.
-    if (Owner && IsWindow(Owner))
-        EnableWindow(Owner, TRUE);
-    UnloadDialog();
-    forms::DoEvents();
-    // A copy: the handler may replace itself or end its owner.
-    const auto closed = onClosed;
-    if (closed)
-        closed(Accepted);
-}
-
 std::optional<int> ParseSide(const std::wstring& text)
 {
     if (text.empty() || text.size() > kMaxDigits)

@@ -10,6 +10,7 @@
 
 #include "forms/controls.h"
 #include "forms/form.h"
+#include "ui/dialogs/owned_dialog.h"
 #include "forms/handles.h"
 #include "imaging/encode.h"
 
@@ -19,7 +20,7 @@ namespace ui {
 constexpr int kMinSavedSide = 1;
 constexpr int kMaxSavedSide = imaging::kMaxOutputSide;
 
-class frmSaveSize : public forms::Form {
+class frmSaveSize : public OwnedDialog {
 public:
     frmSaveSize();
     ~frmSaveSize() override;
@@ -36,12 +37,6 @@ public:
 
     int ChosenWidth = 0;    // the sides of the last "Weiter", read after closing
     int ChosenHeight = 0;
-    bool Accepted = false;  // whether "Weiter" closed the dialog
-
-    // The window the caller disables while the dialog is up; the dialog enables it again when it closes.
-    HWND Owner = nullptr;
-    // Raised last by every close, once the owner is enabled, the dialog unloaded and pending events handled.
-    std::function<void(bool accepted)> onClosed;
 
     // Fills and shows the dialog with both sides and returns at once; the caller then disables the
     // main window. The focus is in "Breite:" with its text selected.
@@ -54,8 +49,7 @@ public:
 
 private:
     void ApplyDesignLayout();
-    void UnloadDialog();
-    void LeaveDialog();
+    void UnloadDialog() override;
     // Selects the whole text of a box that holds no side in range and gives it the focus.
     static void SelectForRetyping(forms::TextBox& box);
 

@@ -171,19 +171,6 @@ void NameDialog::SelectWholeName()
     Text1.SetFocus();
 }
 
-void NameDialog::LeaveDialog()
-{
-    // Enabled before the dialog goes, so the activation falls back onto the owner.
-    if (Owner && IsWindow(Owner))
-        EnableWindow(Owner, TRUE);
-    UnloadDialog();
-    forms::DoEvents();
-    // A copy: the handler may replace itself or end its owner.
-    const auto closed = onClosed;
-    if (closed)
-        closed(Accepted);
-}
-
 std::wstring FilterNameText(const std::wstring& text)
 {
     std::wstring kept;

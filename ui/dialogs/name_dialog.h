@@ -11,6 +11,7 @@
 #include "forms/controls.h"
 #include "forms/form.h"
 #include "forms/handles.h"
+#include "ui/dialogs/owned_dialog.h"
 
 namespace ui {
 
@@ -27,7 +28,7 @@ struct NameDialogLayout {
     forms::Bounds command2;
 };
 
-class NameDialog : public forms::Form {
+class NameDialog : public OwnedDialog {
 public:
     // Controls, in tab order; they exist while the window is loaded.
     forms::Label Label1;
@@ -39,13 +40,6 @@ public:
     std::wstring FullPath;      // the file's full path, as given to Start
     std::wstring SourceFolder;  // its folder, ending in "\"
     std::wstring SourceFile;    // its name with extension
-    bool Accepted = false;      // whether "Übernehmen" carried the command out
-
-    // The window the caller disables while the dialog is up; the dialog enables it again when it closes.
-    HWND Owner = nullptr;
-    // Raised last by every close, once the owner is enabled, the dialog unloaded and pending events
-    // handled: the owner brings itself up to date.
-    std::function<void(bool accepted)> onClosed;
 
     // Event handlers, public so that tests can raise them as the user would.
     void Form_Load();
@@ -69,8 +63,6 @@ protected:
     std::wstring ChosenName() const;
     // Selects the whole name for retyping and gives Text1 the focus.
     void SelectWholeName();
-    // Ends the dialog: enables the owner, unloads the window, handles pending events, raises onClosed.
-    void LeaveDialog();
     // A name without a base ("" followed by the extension) is no name: the dialog stays for retyping.
     bool HasBaseName() const { return !Text1.Text().empty(); }
 
@@ -79,7 +71,7 @@ private:
     void ApplyDesignLayout();
     // Widens the extension label, or shrinks its font, until the whole extension shows.
     void FitExtensionLabel();
-    void UnloadDialog();
+    void UnloadDialog() override;
 
     const NameDialogLayout& layout_;
     forms::UniqueHfont defaultFont_;
