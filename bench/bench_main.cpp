@@ -77,7 +77,7 @@ int wmain(int argc, wchar_t** argv)
         allOk = false;
     }
     run(bench::MeasureLeaks(setup));
-    std::printf("%s\n", allOk ? "all figures within their targets" : "SOME FIGURES MISS THEIR TARGETS");
+    std::printf("%s\n", allOk ? "all figures within their targets" : "SOME FIGURES OVER TARGET");
     std::fflush(stdout);
     OleUninitialize();
     return allOk ? 0 : 1;
