@@ -11,6 +11,7 @@
 #include <string>
 
 #include "bench/bench_figures.h"
+#include "bench/bench_interactive.h"
 #include "common/commands.h"
 
 namespace {
@@ -77,6 +78,10 @@ int wmain(int argc, wchar_t** argv)
         allOk = false;
     }
     run(bench::MeasureLeaks(setup));
+    // What the user feels directly: a held key, the start, the seam workbench.
+    run(bench::MeasureKeyboardBrowsing(setup));
+    run(bench::MeasureStartup(setup));
+    run(bench::MeasureView(setup));
     std::printf("%s\n", allOk ? "all figures within their targets" : "SOME FIGURES OVER TARGET");
     std::fflush(stdout);
     OleUninitialize();
