@@ -1,0 +1,83 @@
+#pragma once
+// What the interactive figures share: the clock, interleaved timing, one copy of the preview as the
+// reference, and the main window as the program opens it.
+
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "bench/bench_images.h"
+#include "bench/bench_timing.h"
+#include "ui/main/form1.h"
+
+namespace bench {
+
+// printf-style text with values of any type the format names.
+template <typename... Values>
+std::string FormatText(const char* format, Values... values)
+{
+    char text[320] = {};
+    std::snprintf(text, sizeof(text), format, values...);
+    return text;
+}
+
+// Work and reference alternate, so a load on the machine weighs on both alike. `prepare` runs
+// untimed before each pair, for work that must start from the same state every time.
+template <typename Prepare, typename Work, typename Reference>
+Timing InterleavedFrom(int repetitions, Prepare&& prepare, Work&& work, Reference&& reference)
+{
+    std::vector<double> works;
+    std::vector<double> references;
+    for (int i = 0; i < repetitions; ++i) {
+        prepare();
+        references.push_back(TimeMs(reference));
+        works.push_back(TimeMs(work));
+    }
+    return {Fastest(works), Fastest(references)};
+}
+
+
+// One copy of the whole preview: the least any drawing of it can cost.
+class PreviewCopy {
+public:
+    PreviewCopy(int width, int height) : width_(width), height_(height), from_(width, height), to_(width, height) {}
+    void operator()() const;
+
+private:
+    int width_;
+    int height_;
+    Canvas from_;
+    Canvas to_;
+};
+
+// The main window as the program opens it (Create, Show), its lists on a folder of its own; it may
+// grow past this machine's screen, as it can on a larger monitor.
+class BenchWindow {
+public:
+    explicit BenchWindow(const std::wstring& folder);
+    ~BenchWindow();
+    BenchWindow(const BenchWindow&) = delete;
+    BenchWindow& operator=(const BenchWindow&) = delete;
+
+    bool Ok() const { return ok_; }
+    ui::Form1& Form() { return *form_; }
+    // Sizes the window so that the layout rule gives the preview exactly this size.
+    bool SizePreview(int width, int height);
+    // Lets the delayed redraw of the last resize happen, as it would while the user pauses.
+    void Settle();
+    // Puts the selection on the file without raising a click; its index, or -1.
+    int PointAt(const std::wstring& name);
+
+private:
+    std::unique_ptr<ui::Form1> form_;
+    bool ok_ = false;
+};
+
+// The folder this program was started from, with a trailing backslash.
+std::wstring ProgramFolder();
+
+}  // namespace bench
