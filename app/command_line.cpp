@@ -18,8 +18,7 @@ std::wstring CommandLineTail(const std::wstring& commandLine)
         // A quoted program name ends at the next quotation mark.
         const std::size_t close = commandLine.find(L'"', 1);
         pos = close == std::wstring::npos ? commandLine.size() : close + 1;
-    }
-    else {
+    } else {
         while (pos < commandLine.size() && !IsBlank(commandLine[pos]))
             ++pos;
     }
@@ -31,8 +30,7 @@ std::wstring CommandLineTail(const std::wstring& commandLine)
 std::wstring StartPathFromTail(const std::wstring& tail)
 {
     // Explorer quotes a path with blanks; only a single pair around the whole text is such quoting.
-    if (tail.size() >= 2 && tail.front() == L'"' && tail.back() == L'"' &&
-        tail.find(L'"', 1) == tail.size() - 1)
+    if (tail.size() >= 2 && tail.front() == L'"' && tail.back() == L'"' && tail.find(L'"', 1) == tail.size() - 1)
         return tail.substr(1, tail.size() - 2);
     return tail;
 }

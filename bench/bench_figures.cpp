@@ -162,7 +162,8 @@ private:
 
 bool WriteEmptyFile(const std::wstring& path)
 {
-    forms::UniqueFile file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+    forms::UniqueFile file(
+        CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
     return static_cast<bool>(file) || GetLastError() == ERROR_FILE_EXISTS;
 }
 
@@ -222,7 +223,8 @@ std::vector<Figure> MeasureMemory(const Setup& setup)
     const std::size_t before = WorkingSet(false);
     {
         MainWindow window(folder);
-        if (!window.Ok() || !window.SizePreview(kPreviewWidth, kPreviewHeight) || !window.PointAt(folder, L"gross4096.jpg")) {
+        if (!window.Ok() || !window.SizePreview(kPreviewWidth, kPreviewHeight) ||
+            !window.PointAt(folder, L"gross4096.jpg")) {
             figure.value = 99;
             figure.detail = "the main window could not be set up";
             Report(figure);
@@ -270,15 +272,19 @@ std::vector<Figure> MeasureTiling(const Setup& setup)
             Report(figure);
             continue;
         }
-        const Timing timing = Interleaved(setup.repetitions, [&] {
-            Commands::TilePicture(preview, tile);
-            GdiFlush();
-        }, copy);
+        const Timing timing = Interleaved(
+            setup.repetitions,
+            [&] {
+                Commands::TilePicture(preview, tile);
+                GdiFlush();
+            },
+            copy);
         figure.value = timing.Ratio();
         figure.detail = Format("[tiling %.2f ms, one copy %.2f ms", timing.work, timing.reference);
 
         // The way of one copy per tile position, for comparison, where it ends in reasonable time.
-        const double positions = std::ceil(double(kPreviewWidth) / size.width) * std::ceil(double(kPreviewHeight) / size.height);
+        const double positions =
+            std::ceil(double(kPreviewWidth) / size.width) * std::ceil(double(kPreviewHeight) / size.height);
         if (positions <= 500000) {
             const double perTile = TimeMs([&] {
                 for (int y = 0; y < kPreviewHeight; y += size.height)
@@ -306,8 +312,8 @@ std::vector<Figure> MeasureSelectionAndResizing(const Setup& setup)
     Figure selection{"selection 1024 jpeg", 0, 1.5, ""};
     Figure resizing{"resizing 3840x2160", 0, 2, ""};
     MainWindow window(folder);
-    if ((GetFileAttributesW(image.c_str()) == INVALID_FILE_ATTRIBUTES && !WriteJpeg(image, 1024, 1024)) || !window.Ok() ||
-        !window.SizePreview(1920, 1080) || !window.PointAt(folder, L"kachel1024.jpg")) {
+    if ((GetFileAttributesW(image.c_str()) == INVALID_FILE_ATTRIBUTES && !WriteJpeg(image, 1024, 1024)) ||
+        !window.Ok() || !window.SizePreview(1920, 1080) || !window.PointAt(folder, L"kachel1024.jpg")) {
         selection.value = resizing.value = 99;
         selection.detail = resizing.detail = "the main window or its image could not be set up";
         Report(selection);
@@ -316,13 +322,16 @@ std::vector<Figure> MeasureSelectionAndResizing(const Setup& setup)
     }
     ui::Form1& form = window.Form();
 
-    const Timing select = Interleaved(setup.repetitions, [&] { form.File1_Click(); }, [&] {
-        std::optional<forms::Picture> picture = forms::LoadPicture(image);
-        if (!picture)
-            selection.detail = "the JPEG could not be decoded ";
-    });
+    const Timing select = Interleaved(
+        setup.repetitions, [&] { form.File1_Click(); },
+        [&] {
+            std::optional<forms::Picture> picture = forms::LoadPicture(image);
+            if (!picture)
+                selection.detail = "the JPEG could not be decoded ";
+        });
     selection.value = select.Ratio();
-    selection.detail += Format("[selection %.2f ms, decoding alone %.2f ms, preview 1920x1080]", select.work, select.reference);
+    selection.detail +=
+        Format("[selection %.2f ms, decoding alone %.2f ms, preview 1920x1080]", select.work, select.reference);
     figures.push_back(selection);
     Report(selection);
 
@@ -351,8 +360,8 @@ std::vector<Figure> MeasureSelectionAndResizing(const Setup& setup)
         form.onResize = [&form] { form.Form_Resize(); };
         const Timing resize{Fastest(layouts), Fastest(copies)};
         resizing.value = resize.Ratio();
-        resizing.detail = Format("[layout rule %.2f ms, one copy %.2f ms; a corner drag, a pixel each way]", resize.work,
-                                 resize.reference);
+        resizing.detail = Format("[layout rule %.2f ms, one copy %.2f ms; a corner drag, a pixel each way]",
+                                 resize.work, resize.reference);
         window.Settle();
     }
     figures.push_back(resizing);
@@ -388,20 +397,24 @@ std::vector<Figure> MeasureBrowsing(const Setup& setup)
     list.SetPattern(kImagePattern);
     int listed = 0;
     int found = 0;
-    const Timing timing = Interleaved(setup.repetitions, [&] {
-        list.SetPath(setup.browseFolder);
-        listed = list.ListCount();
-    }, [&] {
-        WIN32_FIND_DATAW data{};
-        forms::UniqueFind find(FindFirstFileW((setup.browseFolder + L"\\*").c_str(), &data));
-        found = 0;
-        if (find)
-            do
-                ++found;
-            while (FindNextFileW(find.get(), &data));
-    });
+    const Timing timing = Interleaved(
+        setup.repetitions,
+        [&] {
+            list.SetPath(setup.browseFolder);
+            listed = list.ListCount();
+        },
+        [&] {
+            WIN32_FIND_DATAW data{};
+            forms::UniqueFind find(FindFirstFileW((setup.browseFolder + L"\\*").c_str(), &data));
+            found = 0;
+            if (find)
+                do
+                    ++found;
+                while (FindNextFileW(find.get(), &data));
+        });
     figure.value = timing.Ratio();
-    figure.detail = Format("[file list %.2f ms for %.0f images, bare listing %.2f ms", timing.work, listed, timing.reference);
+    figure.detail =
+        Format("[file list %.2f ms for %.0f images, bare listing %.2f ms", timing.work, listed, timing.reference);
     figure.detail += Format(" for %.0f entries]", found);
     if (listed != 10000) {
         figure.value = 99;
@@ -441,8 +454,8 @@ std::vector<Figure> MeasureLeaks(const Setup& setup)
     // Fewer objects afterwards would be as wrong as more: something was freed that was in use.
     figure.value = static_cast<double>(std::max({std::labs(gdi), std::labs(user), std::labs(handles)}));
     char text[200] = {};
-    std::snprintf(text, sizeof(text), "[GDI objects %ld -> %ld, USER objects %ld -> %ld, handles %ld -> %ld]", before.gdi,
-                  after.gdi, before.user, after.user, before.handles, after.handles);
+    std::snprintf(text, sizeof(text), "[GDI objects %ld -> %ld, USER objects %ld -> %ld, handles %ld -> %ld]",
+                  before.gdi, after.gdi, before.user, after.user, before.handles, after.handles);
     figure.detail = text;
     Report(figure);
     return {figure};

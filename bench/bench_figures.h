@@ -9,9 +9,9 @@ namespace bench {
 
 struct Figure {
     std::string name;
-    double value = 0;      // the ratio (or, for leaks, the largest growth)
-    double target = 0;     // at most this
-    std::string detail;    // the two measurements behind the ratio
+    double value = 0;    // the ratio (or, for leaks, the largest growth)
+    double target = 0;   // at most this
+    std::string detail;  // the two measurements behind the ratio
     bool Ok() const { return value <= target; }
 };
 

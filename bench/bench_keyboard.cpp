@@ -95,8 +95,14 @@ Run HoldDownKey(ui::Form1& form, const std::wstring& lastName)
     };
     const std::function<void()> tick = form.Timer1.onTick;
     const std::function<void()> click = form.File1.onClick;
-    form.Timer1.onTick = [&] { tick(); checkDone(); };
-    form.File1.onClick = [&] { click(); checkDone(); };
+    form.Timer1.onTick = [&] {
+        tick();
+        checkDone();
+    };
+    form.File1.onClick = [&] {
+        click();
+        checkDone();
+    };
 
     // The keyboard does not wait for the program: its keys follow the clock from another thread.
     std::thread keyboard([&] {
@@ -113,7 +119,8 @@ Run HoldDownKey(ui::Form1& form, const std::wstring& lastName)
             PostMessageW(list, WM_KEYDOWN, VK_DOWN, 1 | (LPARAM{kDownScanCode} << 16) | repeat);
         }
         // Let go right after the last repeat.
-        PostMessageW(list, WM_KEYUP, VK_DOWN, 1 | (LPARAM{kDownScanCode} << 16) | (LPARAM{1} << 30) | (LPARAM{1} << 31));
+        PostMessageW(list, WM_KEYUP, VK_DOWN,
+                     1 | (LPARAM{kDownScanCode} << 16) | (LPARAM{1} << 30) | (LPARAM{1} << 31));
         while (!stop && NowMs() < start + kGiveUpMs)
             Sleep(5);
         if (!stop)
@@ -191,14 +198,16 @@ std::vector<Figure> MeasureKeyboardBrowsing(const Setup& setup)
     }
     const Timing timing{Fastest(keyboard), Fastest(selections)};
     browsing.value = arrived ? timing.Ratio() : 99999;
-    browsing.detail = FormatText("[last picture %.1f ms after the last key, one selection of it %.1f ms; %d keys every %.0f ms over 3840x2160 JPEGs, preview 1920x1080]",
-                             timing.work, timing.reference, kPresses, kRepeatMs);
+    browsing.detail = FormatText("[last picture %.1f ms after the last key, one selection of it %.1f ms; %d keys every "
+                                 "%.0f ms over 3840x2160 JPEGs, preview 1920x1080]",
+                                 timing.work, timing.reference, kPresses, kRepeatMs);
     if (!arrived)
         browsing.detail += " the last picture did not arrive in every run";
     // The run least disturbed by other programs, as for the times; the worst run beside it.
     answering.value = Fastest(waits);
-    answering.detail = FormatText("[longest wait for an answer to WM_NULL in the least disturbed run; %.1f ms in the worst run]",
-                              *std::max_element(waits.begin(), waits.end()));
+    answering.detail =
+        FormatText("[longest wait for an answer to WM_NULL in the least disturbed run; %.1f ms in the worst run]",
+                   *std::max_element(waits.begin(), waits.end()));
     Report(browsing);
     Report(answering);
     return {browsing, answering};

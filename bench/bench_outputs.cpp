@@ -156,7 +156,8 @@ std::vector<Figure> MeasureOutputs(const Setup& setup)
         forms::ClipboardClear(owner.Hwnd());
         const Timing timing{Fastest(works), Fastest(references)};
         Figure figure{"clipboard png 3840x2160", timing.Ratio(), 1.2, ""};
-        figure.detail = Format("[rendering the promise %.1f ms, WIC from memory %.1f ms", timing.work, timing.reference);
+        figure.detail =
+            Format("[rendering the promise %.1f ms, WIC from memory %.1f ms", timing.work, timing.reference);
         figure.detail += Format("; %.1f MiB against %.1f MiB]", static_cast<double>(pngBytes) / kMiB,
                                 static_cast<double>(referenceBytes) / kMiB);
         if (pngBytes == 0) {
@@ -173,10 +174,15 @@ std::vector<Figure> MeasureOutputs(const Setup& setup)
         const imaging::Image32 whole = Tiled(*tile, kSavedWidth, kSavedHeight);
         std::size_t referenceBytes = 0;
         bool ok = true;
-        const Timing timing = Interleaved(repetitions, [&] {
-            ok = imaging::SaveTilingToFile(path, imaging::ImageFormat::Png, tile->View(), kSavedWidth, kSavedHeight, 0)
-                     .ok && ok;
-        }, [&] { EncodeWhole(whole, &referenceBytes); });
+        const Timing timing = Interleaved(
+            repetitions,
+            [&] {
+                ok = imaging::SaveTilingToFile(path, imaging::ImageFormat::Png, tile->View(), kSavedWidth, kSavedHeight,
+                                               0)
+                         .ok &&
+                     ok;
+            },
+            [&] { EncodeWhole(whole, &referenceBytes); });
         WIN32_FILE_ATTRIBUTE_DATA file{};
         GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &file);
         DeleteFileW(path.c_str());

@@ -53,8 +53,8 @@ double StartOnce(const std::wstring& program, const std::wstring& folder)
     std::wstring commandLine = L"\"" + program + L"\"";
     const DWORD sequenceBefore = GetClipboardSequenceNumber();
     const double start = NowMs();
-    if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &startup,
-                        &info))
+    if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(),
+                        &startup, &info))
         return -1;
     const forms::UniqueKernelHandle process(info.hProcess);
     const forms::UniqueKernelHandle thread(info.hThread);
@@ -107,8 +107,8 @@ std::vector<Figure> MeasureStartup(const Setup& setup)
     }
     const Timing timing{Fastest(large), Fastest(small)};
     figure.value = started ? timing.Ratio() : 99;
-    figure.detail = FormatText("[first view %.1f ms started in 20,000 files, %.1f ms started in an empty folder]", timing.work,
-                           timing.reference);
+    figure.detail = FormatText("[first view %.1f ms started in 20,000 files, %.1f ms started in an empty folder]",
+                               timing.work, timing.reference);
     if (!started)
         figure.detail += " a start did not reach its first view";
     Report(figure);

@@ -21,7 +21,6 @@ LRESULT CALLBACK LargeScreenProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPar
 
 }  // namespace
 
-
 void PreviewCopy::operator()() const
 {
     BitBlt(to_.Dc(), 0, 0, width_, height_, from_.Dc(), 0, 0, SRCCOPY);

@@ -40,7 +40,6 @@ Timing InterleavedFrom(int repetitions, Prepare&& prepare, Work&& work, Referenc
     return {Fastest(works), Fastest(references)};
 }
 
-
 // One copy of the whole preview: the least any drawing of it can cost.
 class PreviewCopy {
 public:

@@ -61,7 +61,8 @@ struct Worst {
 // instead of the part that fits on this machine's small screen.
 class LargeScreen {
 public:
-    explicit LargeScreen(ui::Form1& form) : form_(form), screen_(kPreviewWidth, kPreviewHeight), paint_(form.PicW.onPaint)
+    explicit LargeScreen(ui::Form1& form)
+        : form_(form), screen_(kPreviewWidth, kPreviewHeight), paint_(form.PicW.onPaint)
     {
         form_.PicW.onPaint = [this](HDC, const RECT&) {
             ++paints_;
@@ -111,13 +112,17 @@ Figure MeasureTileSize(ui::Form1& form, const LargeScreen& screen, const Preview
             form.StepZoom(direction, centre);
             ++steps;
         };
-        zoom.Take(InterleavedFrom(repetitions, [&] { form.SetZoom(from, centre); }, step, copy), at);
+        zoom.Take(InterleavedFrom(
+                      repetitions, [&] { form.SetZoom(from, centre); }, step, copy),
+                  at);
         for (const bool on : {true, false}) {
             const auto toggle = [&] {
                 form.mnuHalfOffset_Click();
                 ++steps;
             };
-            offset.Take(InterleavedFrom(repetitions, [&] { setOffset(!on); }, toggle, copy), at);
+            offset.Take(InterleavedFrom(
+                            repetitions, [&] { setOffset(!on); }, toggle, copy),
+                        at);
         }
         int distance = 0;
         form.PicW_DragStart();
@@ -126,20 +131,27 @@ Figure MeasureTileSize(ui::Form1& form, const LargeScreen& screen, const Preview
             form.PicW_Drag(distance, distance);
             ++steps;
         };
-        pan.Take(InterleavedFrom(repetitions, [] {}, drag, copy), at);
+        pan.Take(InterleavedFrom(
+                     repetitions, [] {}, drag, copy),
+                 at);
         setOffset(false);
     }
     form.SetZoom(100, centre);
     figure.value = std::max({offset.ratio, zoom.ratio, pan.ratio});
     // Where the worst step's time goes: the view drawn alone into a buffer, without the paint.
-    const Worst& worst = offset.ratio >= zoom.ratio && offset.ratio >= pan.ratio ? offset : zoom.ratio >= pan.ratio ? zoom : pan;
+    const Worst& worst = offset.ratio >= zoom.ratio && offset.ratio >= pan.ratio ? offset
+                         : zoom.ratio >= pan.ratio                               ? zoom
+                                                                                 : pan;
     const ui::Form1::TileSource tile = form.CurrentTile();
     std::vector<double> renders;
     for (int i = 0; i < repetitions; ++i)
-        renders.push_back(TimeMs([&] { imaging::RenderView(tile.pixels, target.View(), {0, 0, worst.zoom}, tile.background); }));
-    figure.detail = FormatText("[worst in copies: offset %.2f at %d %%, zoom step %.2f into %d %%, pan %.2f at %d %%; "
-                           "slowest %.2f ms, of it drawing the view alone %.2f ms]",
-                           offset.ratio, offset.zoom, zoom.ratio, zoom.zoom, pan.ratio, pan.zoom, worst.ms, Fastest(renders));
+        renders.push_back(TimeMs([&] {
+            imaging::RenderView(tile.pixels, target.View(), {0, 0, worst.zoom}, tile.background);
+        }));
+    figure.detail =
+        FormatText("[worst in copies: offset %.2f at %d %%, zoom step %.2f into %d %%, pan %.2f at %d %%; "
+                   "slowest %.2f ms, of it drawing the view alone %.2f ms]",
+                   offset.ratio, offset.zoom, zoom.ratio, zoom.zoom, pan.ratio, pan.zoom, worst.ms, Fastest(renders));
     // A step that did not paint would be measured too cheap.
     if (screen.Paints() - paintsBefore < steps) {
         figure.value = 99;
@@ -168,10 +180,12 @@ Figure MeasureSeamFigure(const Setup& setup)
     const imaging::ConstPixels pixels{picture->Width(), picture->Height(), std::ptrdiff_t{picture->Width()} * 4,
                                       picture->Bits()};
     double ratio = 0;
-    const Timing timing = InterleavedFrom(setup.repetitions, [] {}, [&] { ratio = imaging::MeasureSeam(pixels, 0x808080).ratio; },
-                                          [&] { forms::LoadPicture(image); });
+    const Timing timing = InterleavedFrom(
+        setup.repetitions, [] {}, [&] { ratio = imaging::MeasureSeam(pixels, 0x808080).ratio; },
+        [&] { forms::LoadPicture(image); });
     figure.value = timing.Ratio();
-    figure.detail = FormatText("[seam measure %.2f ms (seam %.2f), decoding the JPEG %.2f ms]", timing.work, ratio, timing.reference);
+    figure.detail = FormatText("[seam measure %.2f ms (seam %.2f), decoding the JPEG %.2f ms]", timing.work, ratio,
+                               timing.reference);
     return figure;
 }
 
@@ -199,7 +213,8 @@ std::vector<Figure> MeasureView(const Setup& setup)
                 int height;
             };
             for (const Size size : {Size{1, 1}, Size{7, 5}, Size{145, 113}, Size{1000, 1000}, Size{5000, 5000}}) {
-                figures.push_back(MeasureTileSize(form, screen, copy, target, size.width, size.height, setup.repetitions));
+                figures.push_back(
+                    MeasureTileSize(form, screen, copy, target, size.width, size.height, setup.repetitions));
                 Report(figures.back());
             }
         }

@@ -91,8 +91,8 @@ inline Counts Take()
     const DWORD user = GetGuiResources(self, GR_USEROBJECTS);
     counts.user = user > 0 ? static_cast<long>(user) : detail::CountWindows() + detail::ProbeMenus();
     DWORD handles = 0;
-    counts.handles = GetProcessHandleCount(self, &handles) && handles > 0 ? static_cast<long>(handles)
-                                                                           : detail::ProbeHandles();
+    counts.handles =
+        GetProcessHandleCount(self, &handles) && handles > 0 ? static_cast<long>(handles) : detail::ProbeHandles();
     return counts;
 }
 

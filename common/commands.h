@@ -43,10 +43,10 @@ constexpr std::int16_t kFilterUpper = 5;    // anything, letters made upper case
 constexpr std::int16_t kFilterLower = 6;    // anything, letters made lower case
 
 // Character codes of the editing keys a text box receives.
-constexpr std::int16_t kKeyCopy = 3;        // Ctrl+C
+constexpr std::int16_t kKeyCopy = 3;  // Ctrl+C
 constexpr std::int16_t kKeyBackspace = 8;
 constexpr std::int16_t kKeyEnter = 13;
-constexpr std::int16_t kKeyPaste = 22;      // Ctrl+V
+constexpr std::int16_t kKeyPaste = 22;  // Ctrl+V
 constexpr std::int16_t kKeyEscape = 27;
 
 // Path, name and key-input strings.

@@ -27,8 +27,7 @@ void CenterForm(forms::Form& form)
     if (GetMonitorInfoW(MonitorFromWindow(form.Hwnd(), MONITOR_DEFAULTTONEAREST), &info))
         area = info.rcMonitor;
     const forms::Bounds bounds = form.GetBounds();
-    const Placement place =
-        CenterPosition(area.right - area.left, area.bottom - area.top, bounds.width, bounds.height);
+    const Placement place = CenterPosition(area.right - area.left, area.bottom - area.top, bounds.width, bounds.height);
     form.SetBounds({area.left + place.left, area.top + place.top, bounds.width, bounds.height});
 }
 

@@ -69,10 +69,13 @@ constexpr int kCaseDistance = 'a' - 'A';
 std::int16_t FilterNameCharacter(std::int16_t code)
 {
     switch (code) {
-    case ' ': case '!': case '&': case '\'': case '+': case '-':
-        return code;
-    default:
-        break;
+    case ' ':
+    case '!':
+    case '&':
+    case '\'':
+    case '+':
+    case '-': return code;
+    default: break;
     }
     if (code < '0' || InRange(code, ':', '>') || InRange(code, '[', '^'))
         return 0;
@@ -96,9 +99,7 @@ void FilterKey(std::int16_t& keyCode, std::int16_t mode)
     if (keyCode == kKeyCopy || keyCode == kKeyBackspace || keyCode == kKeyEnter || keyCode == kKeyPaste)
         return;
     switch (mode) {
-    case kFilterName:
-        keyCode = FilterNameCharacter(keyCode);
-        break;
+    case kFilterName: keyCode = FilterNameCharacter(keyCode); break;
     case kFilterNumber:
         if (!(keyCode == ',' || keyCode == '.' || InRange(keyCode, '0', ':')))
             keyCode = 0;
@@ -107,9 +108,7 @@ void FilterKey(std::int16_t& keyCode, std::int16_t mode)
         if (!(InRange(keyCode, 'A', 'Z') || InRange(keyCode, 'a', 'z')))
             keyCode = 0;
         break;
-    case kFilterHex:
-        keyCode = FilterHexDigit(keyCode);
-        break;
+    case kFilterHex: keyCode = FilterHexDigit(keyCode); break;
     case kFilterUpper:
         if (InRange(keyCode, 'a', 'z'))
             keyCode = static_cast<std::int16_t>(keyCode - kCaseDistance);
@@ -118,8 +117,7 @@ void FilterKey(std::int16_t& keyCode, std::int16_t mode)
         if (InRange(keyCode, 'A', 'Z'))
             keyCode = static_cast<std::int16_t>(keyCode + kCaseDistance);
         break;
-    default:
-        break;
+    default: break;
     }
 }
 

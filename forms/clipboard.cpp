@@ -75,7 +75,8 @@ public:
         if (!screen.get())
             return false;
         GdiFlush();
-        if (GetDIBits(screen.get(), bitmap, 0, static_cast<UINT>(height), pixels.data(), &format, DIB_RGB_COLORS) != height)
+        if (GetDIBits(screen.get(), bitmap, 0, static_cast<UINT>(height), pixels.data(), &format, DIB_RGB_COLORS) !=
+            height)
             return false;
         return SetDIBitsToDevice(dc_.get(), 0, 0, static_cast<DWORD>(info.bmWidth), static_cast<DWORD>(height), 0, 0, 0,
                                  static_cast<UINT>(height), pixels.data(), &format, DIB_RGB_COLORS) == height;
@@ -265,11 +266,8 @@ bool HandleClipboardOwnerMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM, LRE
         return true;
     }
     case WM_DESTROYCLIPBOARD:
-    case WM_NCDESTROY:
-        Forget(hwnd);
-        return false;  // the window's own handling goes on
-    default:
-        return false;
+    case WM_NCDESTROY: Forget(hwnd); return false;  // the window's own handling goes on
+    default: return false;
     }
 }
 
@@ -382,7 +380,8 @@ bool ClipboardSetBitmap(HWND owner, HBITMAP bitmap)
 
 bool ClipboardSetBitmap(HWND owner, HDC source, int width, int height, std::vector<PromisedFormat> more)
 {
-    return SetBitmapFrom(owner, [=](Snapshot& into) { return into.CopyFrom(source, width, height); }, std::move(more));
+    return SetBitmapFrom(
+        owner, [=](Snapshot& into) { return into.CopyFrom(source, width, height); }, std::move(more));
 }
 
 }  // namespace forms

@@ -38,7 +38,7 @@ Attached Lookup(HWND hwnd)
     return found != windows.end() ? found->second : Attached{};
 }
 constexpr UINT kFirstControlId = 1000;
-constexpr UINT kLastControlId = 0xFFFE;   // WM_COMMAND carries only 16 bits of the id
+constexpr UINT kLastControlId = 0xFFFE;  // WM_COMMAND carries only 16 bits of the id
 
 // Control ids are unique in the process, so WM_MEASUREITEM (which carries only the id) finds its
 // wrapper even while the control is still inside CreateWindowExW.
@@ -138,10 +138,9 @@ bool Control::CreateControl(const wchar_t* windowClass, const std::wstring& text
     const UINT id = ClaimControlId(this);
     if (id == 0)
         return false;
-    const HWND hwnd = CreateWindowExW(exStyle, windowClass, text.c_str(), style | WS_CHILD, bounds.left, bounds.top,
-                                      bounds.width, bounds.height, parent,
-                                      reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr),
-                                      nullptr);
+    const HWND hwnd = CreateWindowExW(
+        exStyle, windowClass, text.c_str(), style | WS_CHILD, bounds.left, bounds.top, bounds.width, bounds.height,
+        parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
     if (!hwnd) {
         ControlsById().erase(id);
         return false;
@@ -309,8 +308,7 @@ bool ReflectToControl(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result)
         }
         return false;
     }
-    default:
-        return false;
+    default: return false;
     }
 }
 

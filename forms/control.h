@@ -51,8 +51,8 @@ public:
 protected:
     // Creates the child window, attaches this wrapper to it and puts a window procedure in front of
     // its class's so that HandleMessage sees its messages. Returns false when the window could not be made.
-    bool CreateControl(const wchar_t* windowClass, const std::wstring& text, DWORD style, DWORD exStyle,
-                       HWND parent, const forms::Bounds& bounds);
+    bool CreateControl(const wchar_t* windowClass, const std::wstring& text, DWORD style, DWORD exStyle, HWND parent,
+                       const forms::Bounds& bounds);
 
     // Notifications reflected by the parent (WM_COMMAND code, WM_NOTIFY, owner drawing).
     virtual bool OnCommand(WORD /*code*/) { return false; }

@@ -158,8 +158,7 @@ bool TextBox::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& res
         result = 0;
         return true;
     }
-    default:
-        return false;
+    default: return false;
     }
 }
 
@@ -234,9 +233,7 @@ bool Frame::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& resul
             InvalidateRect(Hwnd(), nullptr, TRUE);
         result = 0;
         return true;
-    case WM_GETFONT:
-        result = reinterpret_cast<LRESULT>(font_);
-        return true;
+    case WM_GETFONT: result = reinterpret_cast<LRESULT>(font_); return true;
     case WM_SETTEXT:
     case WM_ENABLE:
         result = CallDefault(msg, wParam, lParam);
@@ -246,8 +243,7 @@ bool Frame::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& resul
         Paint();
         result = 0;
         return true;
-    default:
-        return false;
+    default: return false;
     }
 }
 

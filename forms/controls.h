@@ -29,8 +29,8 @@ protected:
 class CheckBox : public Control {
 public:
     bool Create(HWND parent, const std::wstring& caption, const forms::Bounds& bounds);
-    int Value() const;  // 0 unchecked, 1 checked
-    void SetValue(int value);  // raises onClick when the value changes
+    int Value() const;              // 0 unchecked, 1 checked
+    void SetValue(int value);       // raises onClick when the value changes
     std::function<void()> onClick;  // after the value changed by the user or by SetValue
 
 protected:

@@ -22,8 +22,8 @@ bool ReadSubfolders(const std::wstring& folder, std::vector<std::wstring>& names
     const std::wstring searchPattern = EveryEntryOf(folder);
     QuietErrorMode quiet;
     WIN32_FIND_DATAW data{};
-    UniqueFind find(FindFirstFileExW(searchPattern.c_str(), FindExInfoBasic, &data, FindExSearchLimitToDirectories,
-                                     nullptr, 0));
+    UniqueFind find(
+        FindFirstFileExW(searchPattern.c_str(), FindExInfoBasic, &data, FindExSearchLimitToDirectories, nullptr, 0));
     if (!find)
         return FoundEmptyFolder(folder);
     do {
@@ -80,10 +80,8 @@ void DrawFolder(HDC dc, int left, int top, GlyphSize size, bool open)
     SelectGuard pen(dc, outline.get());
     {
         SelectGuard brush(dc, back.get());
-        const POINT tab[] = {{left, top + h / 5},
-                             {left + w / 8, top},
-                             {left + w * 3 / 8, top},
-                             {left + w / 2, top + h / 5}};
+        const POINT tab[] = {
+            {left, top + h / 5}, {left + w / 8, top}, {left + w * 3 / 8, top}, {left + w / 2, top + h / 5}};
         Polygon(dc, tab, 4);
         Rectangle(dc, left, top + h / 5, left + w, top + h);
     }
@@ -104,8 +102,8 @@ void DrawFolder(HDC dc, int left, int top, GlyphSize size, bool open)
 bool DirList::Create(HWND parent, const forms::Bounds& bounds)
 {
     if (!CreateControl(L"LISTBOX", L"",
-                       WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | WS_HSCROLL | LBS_OWNERDRAWFIXED | LBS_HASSTRINGS |
-                           LBS_NOTIFY | LBS_NOINTEGRALHEIGHT,
+                       WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | WS_HSCROLL | LBS_OWNERDRAWFIXED |
+                           LBS_HASSTRINGS | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT,
                        WS_EX_CLIENTEDGE, parent, bounds))
         return false;
     // WM_MEASUREITEM comes while the window is being made, before this wrapper is attached to it.
@@ -116,9 +114,9 @@ bool DirList::Create(HWND parent, const forms::Bounds& bounds)
 
 void DirList::CreateTip()
 {
-    tip_.reset(CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP,
-                               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr,
-                               GetModuleHandleW(nullptr), nullptr));
+    tip_.reset(CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP, CW_USEDEFAULT,
+                               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, GetModuleHandleW(nullptr),
+                               nullptr));
     // Unowned: an owned tip would hold the main window back when it is made topmost (seen under Wine).
     if (!tip_)
         return;
@@ -265,7 +263,8 @@ void DirList::Fill(int current)
     HWND list = Hwnd();
     if (!list)
         return;
-    FillListBox(list, entries_, [](const Entry& entry) -> const std::wstring& { return entry.label; }, current);
+    FillListBox(
+        list, entries_, [](const Entry& entry) -> const std::wstring& { return entry.label; }, current);
     // After the batch: only now do the scroll bars, and so the room for names, match the entries.
     FitWidth(current);
     InvalidateRect(list, nullptr, TRUE);
@@ -391,8 +390,7 @@ bool DirList::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& res
         OpenEntry(ListIndex());
         result = 0;
         return true;
-    default:
-        return false;
+    default: return false;
     }
 }
 

@@ -25,7 +25,7 @@ public:
     bool SetPath(const std::wstring& path);
 
     int ListCount() const;
-    std::wstring List(int index) const;  // the full path of entry index
+    std::wstring List(int index) const;   // the full path of entry index
     std::wstring Label(int index) const;  // what entry index shows ("c:\" for a root, else the name)
     int Level(int index) const;           // its indentation: 0 for the root
     int ListIndex() const;

@@ -97,8 +97,7 @@ std::vector<std::wstring> ReadFileList(const char* bytes, SIZE_T size)
                 break;
             const int length = static_cast<int>(std::min<SIZE_T>(end - at, 32767));
             path.resize(static_cast<size_t>(length));
-            path.resize(static_cast<size_t>(
-                MultiByteToWideChar(CP_ACP, 0, bytes + at, length, path.data(), length)));
+            path.resize(static_cast<size_t>(MultiByteToWideChar(CP_ACP, 0, bytes + at, length, path.data(), length)));
             at = end + 1;
         }
         if (path.empty())  // the empty entry ends the list

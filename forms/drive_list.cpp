@@ -51,8 +51,7 @@ std::vector<std::wstring> ReadDrives()
 
 bool SameDriveLetter(const std::wstring& a, const std::wstring& b)
 {
-    return a.size() >= 2 && b.size() >= 2 && a[1] == L':' && b[1] == L':' &&
-           std::towupper(a[0]) == std::towupper(b[0]);
+    return a.size() >= 2 && b.size() >= 2 && a[1] == L':' && b[1] == L':' && std::towupper(a[0]) == std::towupper(b[0]);
 }
 
 }  // namespace
@@ -62,8 +61,8 @@ bool DriveList::Create(HWND parent, const forms::Bounds& bounds)
     // A combo box's window height includes its dropped-down list.
     forms::Bounds withList = bounds;
     withList.height = bounds.height + 240;
-    if (!CreateControl(L"COMBOBOX", L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST,
-                       0, parent, withList))
+    if (!CreateControl(L"COMBOBOX", L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST, 0, parent,
+                       withList))
         return false;
     Refresh();
     // Start on the process's current drive, as the classic control does.

@@ -22,7 +22,8 @@ void ShowFocusMarksOnKeyboardUse(HWND root, const MSG& msg)
 {
     if (msg.message != WM_KEYDOWN && msg.message != WM_SYSKEYDOWN)
         return;
-    const bool navigates = msg.wParam == VK_TAB || msg.wParam == VK_MENU || (msg.wParam >= VK_LEFT && msg.wParam <= VK_DOWN);
+    const bool navigates =
+        msg.wParam == VK_TAB || msg.wParam == VK_MENU || (msg.wParam >= VK_LEFT && msg.wParam <= VK_DOWN);
     if (navigates)
         EnumChildWindows(root, &ShowFocusMarks, 0);
 }

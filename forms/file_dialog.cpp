@@ -40,8 +40,9 @@ public:
 
         // With a default extension the dialog adds the chosen type's to a bare name before it asks
         // about replacing, so the question is about the file that will be written.
-        const std::wstring extension =
-            typeIndex >= 0 && typeIndex < static_cast<int>(types.size()) ? FirstExtension(types[typeIndex].patterns) : L"";
+        const std::wstring extension = typeIndex >= 0 && typeIndex < static_cast<int>(types.size())
+                                           ? FirstExtension(types[typeIndex].patterns)
+                                           : L"";
         OPENFILENAMEW dialog{};
         dialog.lStructSize = sizeof(dialog);
         dialog.hwndOwner = owner;

@@ -28,7 +28,9 @@ bool FileList::SetPath(const std::wstring& path)
 {
     std::wstring folder;
     std::vector<std::wstring> names;
-    const auto read = [this](const std::wstring& at, std::vector<std::wstring>& found) { return ReadFolder(at, found); };
+    const auto read = [this](const std::wstring& at, std::vector<std::wstring>& found) {
+        return ReadFolder(at, found);
+    };
     if (!ListFolder(path, read, folder, names))
         return false;
     path_ = folder;
@@ -110,19 +112,14 @@ bool FileList::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& re
         --keyDepth_;
         return true;
     }
-    case WM_LBUTTONDOWN:
-        button = 1;
-        break;
+    case WM_LBUTTONDOWN: button = 1; break;
     case WM_RBUTTONDOWN:
     case WM_RBUTTONDBLCLK:  // a quick second right click is a button press all the same
         button = 2;
         break;
     case WM_MBUTTONDOWN:
-    case WM_MBUTTONDBLCLK:
-        button = 4;
-        break;
-    default:
-        return false;
+    case WM_MBUTTONDBLCLK: button = 4; break;
+    default: return false;
     }
     int shift = 0;
     if (wParam & MK_SHIFT)

@@ -37,7 +37,7 @@ public:
 
     // Hidden and system files are never listed; ordinary, read-only and archive files are.
 
-    std::function<void()> onClick;     // an entry became selected, by mouse, keyboard or SetSelected
+    std::function<void()> onClick;  // an entry became selected, by mouse, keyboard or SetSelected
     // Whether the selection is being moved by a key (inside onClick: the keyboard chose the entry).
     bool ByKeyboard() const { return keyDepth_ > 0; }
     // Whether that key is held down and repeating.

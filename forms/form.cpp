@@ -98,9 +98,9 @@ bool Form::Load(const FormStyle& style)
     raiseResize_ = false;
     shownOnce_ = false;
     lastFocus_ = nullptr;
-    const HWND hwnd = CreateWindowExW(style.exStyle, kFormClass, style.caption.c_str(), style.style & ~WS_VISIBLE,
-                                      CW_USEDEFAULT, CW_USEDEFAULT, 100, 100, nullptr, nullptr,
-                                      GetModuleHandleW(nullptr), this);
+    const HWND hwnd =
+        CreateWindowExW(style.exStyle, kFormClass, style.caption.c_str(), style.style & ~WS_VISIBLE, CW_USEDEFAULT,
+                        CW_USEDEFAULT, 100, 100, nullptr, nullptr, GetModuleHandleW(nullptr), this);
     if (!hwnd)
         return false;
 
@@ -288,7 +288,8 @@ void Form::SetTabOrder(std::initializer_list<const Control*> controls)
 void Form::SetAccelerators(const std::vector<ACCEL>& keys)
 {
     std::vector<ACCEL> table = keys;
-    accelerators_.reset(table.empty() ? nullptr : CreateAcceleratorTableW(table.data(), static_cast<int>(table.size())));
+    accelerators_.reset(table.empty() ? nullptr
+                                      : CreateAcceleratorTableW(table.data(), static_cast<int>(table.size())));
 }
 
 HACCEL Form::AcceleratorsOf(HWND hwnd)
@@ -342,8 +343,7 @@ LRESULT Form::Dispatch(UINT msg, WPARAM wParam, LPARAM lParam)
     if (HandleMessage(msg, wParam, lParam, result))
         return result;
     switch (msg) {
-    case WM_GETFONT:
-        return reinterpret_cast<LRESULT>(defaultFont_.get());
+    case WM_GETFONT: return reinterpret_cast<LRESULT>(defaultFont_.get());
     case DM_GETDEFID: {
         // Enter clicks the push button that has the focus; no button is a standing default.
         const HWND focus = GetFocus();
@@ -362,9 +362,7 @@ LRESULT Form::Dispatch(UINT msg, WPARAM wParam, LPARAM lParam)
             Raise(onResize);
         }
         return 0;
-    case WM_SETFOCUS:
-        Raise(onGotFocus);
-        return 0;
+    case WM_SETFOCUS: Raise(onGotFocus); return 0;
     case WM_ACTIVATE:
         if (LOWORD(wParam) == WA_INACTIVE) {
             const HWND focus = GetFocus();
@@ -415,8 +413,7 @@ LRESULT Form::Dispatch(UINT msg, WPARAM wParam, LPARAM lParam)
         Raise(onDpiChanged);
         return 0;
     }
-    default:
-        break;
+    default: break;
     }
     return DefWindowProcW(hwnd, msg, wParam, lParam);
 }

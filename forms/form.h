@@ -18,7 +18,7 @@ struct FormStyle {
     DWORD exStyle = 0;
     int clientWidthTwips = 0;  // design client size; converted with the window's real DPI
     int clientHeightTwips = 0;
-    HICON icon = nullptr;      // not owned
+    HICON icon = nullptr;  // not owned
 };
 
 class Form {
@@ -72,8 +72,8 @@ public:
     // Close box, system menu or Alt+F4. When set, the handler decides (it may call Unload);
     // when empty, the window unloads.
     std::function<void()> onClose;
-    std::function<void()> onUnload;    // the window is being destroyed (WM_DESTROY)
-    std::function<void()> onDpiChanged;  // after the window was moved to a monitor of another DPI
+    std::function<void()> onUnload;              // the window is being destroyed (WM_DESTROY)
+    std::function<void()> onDpiChanged;          // after the window was moved to a monitor of another DPI
     std::function<void(WORD id)> onAccelerator;  // a key of the accelerator table was pressed
 
     // Keys that work while the window is active, whichever of its controls has the focus.

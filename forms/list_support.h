@@ -25,11 +25,11 @@ class ClassProcSender {
 public:
     explicit ClassProcSender(HWND window)
         : window_(window), proc_(reinterpret_cast<WNDPROC>(GetClassLongPtrW(window, GCLP_WNDPROC)))
-    {
-    }
+    {}
     LRESULT operator()(UINT msg, WPARAM wParam, LPARAM lParam) const
     {
-        return proc_ ? CallWindowProcW(proc_, window_, msg, wParam, lParam) : SendMessageW(window_, msg, wParam, lParam);
+        return proc_ ? CallWindowProcW(proc_, window_, msg, wParam, lParam)
+                     : SendMessageW(window_, msg, wParam, lParam);
     }
 
 private:

@@ -84,8 +84,8 @@ bool PatternSet::Matches(const std::wstring& name) const
 
 bool NameLess(const std::wstring& a, const std::wstring& b)
 {
-    const int order = CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(),
-                                           static_cast<int>(b.size()), TRUE);
+    const int order =
+        CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(), static_cast<int>(b.size()), TRUE);
     if (order != CSTR_EQUAL)
         return order == CSTR_LESS_THAN;
     return a < b;  // a stable order for names that differ only in case

@@ -19,8 +19,7 @@ IWICImagingFactory* Factory()
     static IWICImagingFactory* factory = nullptr;
     if (!factory) {
         ComPtr<IWICImagingFactory> created;
-        if (SUCCEEDED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
-                                       IID_PPV_ARGS(&created))))
+        if (SUCCEEDED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&created))))
             factory = created.Detach();
     }
     return factory;
@@ -35,8 +34,8 @@ std::optional<Picture> Decode(const std::wstring& path)
 
     // Declared first so that it is released last, after the frame and the converter.
     ComPtr<IWICBitmapDecoder> decoder;
-    if (FAILED(factory->CreateDecoderFromFilename(path.c_str(), nullptr, GENERIC_READ,
-                                                  WICDecodeMetadataCacheOnDemand, &decoder)))
+    if (FAILED(factory->CreateDecoderFromFilename(path.c_str(), nullptr, GENERIC_READ, WICDecodeMetadataCacheOnDemand,
+                                                  &decoder)))
         return std::nullopt;
     UINT frames = 0;
     if (FAILED(decoder->GetFrameCount(&frames)) || frames == 0)
@@ -61,8 +60,8 @@ std::optional<Picture> Decode(const std::wstring& path)
     if (FAILED(factory->CreateFormatConverter(&converter)))
         return std::nullopt;
     // Straight alpha, as the file holds it: the clipboard and saved files give it on unchanged.
-    if (FAILED(converter->Initialize(frame.Get(), GUID_WICPixelFormat32bppBGRA, WICBitmapDitherTypeNone,
-                                     nullptr, 0.0, WICBitmapPaletteTypeCustom)))
+    if (FAILED(converter->Initialize(frame.Get(), GUID_WICPixelFormat32bppBGRA, WICBitmapDitherTypeNone, nullptr, 0.0,
+                                     WICBitmapPaletteTypeCustom)))
         return std::nullopt;
 
     void* bits = nullptr;

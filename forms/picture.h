@@ -17,8 +17,8 @@ class Picture {
 public:
     Picture() = default;
     Picture(UniqueHbitmap bitmap, int width, int height, bool hasAlpha, bool premultiplied = true)
-        : bitmap_(std::move(bitmap)), width_(width), height_(height), hasAlpha_(hasAlpha),
-          premultiplied_(premultiplied) {}
+        : bitmap_(std::move(bitmap)), width_(width), height_(height), hasAlpha_(hasAlpha), premultiplied_(premultiplied)
+    {}
 
     HBITMAP Bitmap() const { return bitmap_.get(); }
     int Width() const { return width_; }

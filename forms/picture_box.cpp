@@ -274,13 +274,9 @@ bool PictureBox::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& 
         result = 0;
         return true;
     }
-    case WM_SIZE:
-        SizeImageToClient();
-        return false;
+    case WM_SIZE: SizeImageToClient(); return false;
     case WM_SETFOCUS:
-    case WM_KILLFOCUS:
-        InvalidateRect(Hwnd(), nullptr, FALSE);
-        return false;
+    case WM_KILLFOCUS: InvalidateRect(Hwnd(), nullptr, FALSE); return false;
     case WM_UPDATEUISTATE:
         if (HIWORD(wParam) & UISF_HIDEFOCUS) {
             const bool hide = LOWORD(wParam) == UIS_SET;
@@ -358,8 +354,7 @@ bool PictureBox::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& 
         result = 0;
         return true;
     }
-    default:
-        return false;
+    default: return false;
     }
 }
 

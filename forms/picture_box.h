@@ -73,7 +73,7 @@ private:
     HGDIOBJ originalBitmap_ = nullptr;
     int imageWidth_ = 0;
     int imageHeight_ = 0;
-    int bitmapWidth_ = 0;   // the bitmap's own size, at least the image's
+    int bitmapWidth_ = 0;  // the bitmap's own size, at least the image's
     int bitmapHeight_ = 0;
     bool autoSize_ = false;
     bool hasPicture_ = false;

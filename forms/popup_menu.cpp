@@ -38,7 +38,8 @@ void SetMenuPresenter(MenuPresenter* presenter)
     CurrentPresenter() = presenter;
 }
 
-PopupMenu::PopupMenu(std::vector<Item> items) : items_(std::move(items)) {}
+PopupMenu::PopupMenu(std::vector<Item> items) : items_(std::move(items))
+{}
 
 void PopupMenu::Show(HWND owner)
 {

@@ -18,19 +18,37 @@ public:
     virtual UINT Track(HMENU menu, HWND owner, POINT screenPoint) = 0;
 };
 
-MenuPresenter& SystemMenuPresenter();        // TrackPopupMenu, left-aligned, left button
+MenuPresenter& SystemMenuPresenter();             // TrackPopupMenu, left-aligned, left button
 void SetMenuPresenter(MenuPresenter* presenter);  // tests; nullptr restores the system one
 
 class PopupMenu {
 public:
     struct Item {
         Item(std::wstring text, std::function<void()> handler = nullptr)
-            : caption(std::move(text)), onClick(std::move(handler)) {}
+            : caption(std::move(text)), onClick(std::move(handler))
+        {}
         // The marks an item can carry, set in the line that makes it.
-        Item& Checked(bool on) { checked = on; return *this; }
-        Item& RadioChecked(bool on) { radio = true; checked = on; return *this; }
-        Item& Enabled(bool on) { enabled = on; return *this; }
-        Item& Opens(std::vector<Item> items) { submenu = std::move(items); return *this; }
+        Item& Checked(bool on)
+        {
+            checked = on;
+            return *this;
+        }
+        Item& RadioChecked(bool on)
+        {
+            radio = true;
+            checked = on;
+            return *this;
+        }
+        Item& Enabled(bool on)
+        {
+            enabled = on;
+            return *this;
+        }
+        Item& Opens(std::vector<Item> items)
+        {
+            submenu = std::move(items);
+            return *this;
+        }
 
         std::wstring caption;  // "-" makes a separator; after a tab, the key written beside it
         std::function<void()> onClick;

@@ -8,10 +8,10 @@ namespace forms {
 class SelectableList {
 public:
     virtual ~SelectableList() = default;
-    virtual void Refresh() = 0;                    // re-read the content
-    virtual int ListCount() const = 0;             // number of entries
+    virtual void Refresh() = 0;                      // re-read the content
+    virtual int ListCount() const = 0;               // number of entries
     virtual std::wstring List(int index) const = 0;  // text of an entry, 0-based
-    virtual void SetSelected(int index) = 0;       // select an entry, raising the list's click event
+    virtual void SetSelected(int index) = 0;         // select an entry, raising the list's click event
 };
 
 }  // namespace forms

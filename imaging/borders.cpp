@@ -29,7 +29,10 @@ std::vector<int> EdgePositions(int origin, int tileSize, ZoomStep step, int exte
     return positions;
 }
 
-std::uint32_t Dot(int x, int y) { return ((x + y) & 1) == 0 ? kBorderDark : kBorderLight; }
+std::uint32_t Dot(int x, int y)
+{
+    return ((x + y) & 1) == 0 ? kBorderDark : kBorderLight;
+}
 
 }  // namespace
 

@@ -1,6 +1,5 @@
 #include "imaging/composite.h"
 
-
 #include "imaging/pixels.h"
 
 #if defined(_M_X64) || defined(__SSE2__)

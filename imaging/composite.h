@@ -13,7 +13,10 @@ constexpr std::uint32_t FromColorref(std::uint32_t colorref)
 }
 
 // x / 255 rounded to nearest, exact for 0 <= x <= 255 * 255.
-constexpr std::uint32_t Div255(std::uint32_t x) { return (x + 128 + ((x + 128) >> 8)) >> 8; }
+constexpr std::uint32_t Div255(std::uint32_t x)
+{
+    return (x + 128 + ((x + 128) >> 8)) >> 8;
+}
 
 // The opaque colour (alpha 255) of `pixel` (0xAARRGGBB, straight alpha) laid over `background`;
 // each channel is (c * a + b * (255 - a)) / 255 rounded to nearest.

@@ -27,14 +27,10 @@ struct FormatInfo {
 FormatInfo InfoOf(ImageFormat format)
 {
     switch (format) {
-    case ImageFormat::Bmp:
-        return {&GUID_ContainerFormatBmp, &GUID_WICPixelFormat24bppBGR, 3};
-    case ImageFormat::Jpeg:
-        return {&GUID_ContainerFormatJpeg, &GUID_WICPixelFormat24bppBGR, 3};
-    case ImageFormat::Tiff:
-        return {&GUID_ContainerFormatTiff, &GUID_WICPixelFormat32bppBGRA, 4};
-    case ImageFormat::Png:
-        break;
+    case ImageFormat::Bmp: return {&GUID_ContainerFormatBmp, &GUID_WICPixelFormat24bppBGR, 3};
+    case ImageFormat::Jpeg: return {&GUID_ContainerFormatJpeg, &GUID_WICPixelFormat24bppBGR, 3};
+    case ImageFormat::Tiff: return {&GUID_ContainerFormatTiff, &GUID_WICPixelFormat32bppBGRA, 4};
+    case ImageFormat::Png: break;
     }
     return {&GUID_ContainerFormatPng, &GUID_WICPixelFormat32bppBGRA, 4};
 }
@@ -72,8 +68,7 @@ HRESULT WriteStrip(IWICImagingFactory* factory, IWICBitmapFrameEncode* frame, co
     return hr;
 }
 
-HRESULT Encode(IStream* out, ImageFormat format, ConstPixels tile, int width, int height,
-               std::uint32_t background)
+HRESULT Encode(IStream* out, ImageFormat format, ConstPixels tile, int width, int height, std::uint32_t background)
 {
     const FormatInfo info = InfoOf(format);
     ComPtr<IWICImagingFactory> factory;

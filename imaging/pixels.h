@@ -40,7 +40,8 @@ struct Image32 {
     Image32() = default;
     Image32(int w, int h, std::uint32_t fill = 0)
         : width(w > 0 && h > 0 ? w : 0), height(w > 0 && h > 0 ? h : 0),
-          pixels(static_cast<std::size_t>(width) * static_cast<std::size_t>(height), fill) {}
+          pixels(static_cast<std::size_t>(width) * static_cast<std::size_t>(height), fill)
+    {}
 
     std::uint32_t At(int x, int y) const { return pixels[static_cast<std::size_t>(y) * width + x]; }
     std::uint32_t& At(int x, int y) { return pixels[static_cast<std::size_t>(y) * width + x]; }
@@ -61,7 +62,10 @@ inline std::uint32_t LoadPixel(const std::uint8_t* at)
     std::memcpy(&value, at, 4);
     return value;
 }
-inline void StorePixel(std::uint8_t* at, std::uint32_t value) { std::memcpy(at, &value, 4); }
+inline void StorePixel(std::uint8_t* at, std::uint32_t value)
+{
+    std::memcpy(at, &value, 4);
+}
 
 // Repeats the first `period` bytes of `row` until `total` bytes are filled; each copy doubles the
 // filled part, so a long row takes few, long copies.
@@ -92,6 +96,9 @@ constexpr long long FloorDiv(long long value, long long divisor)
 }
 
 // Half a tile side, rounded down: the offset that centres a tile edge.
-constexpr int HalfTile(int size) { return size / 2; }
+constexpr int HalfTile(int size)
+{
+    return size / 2;
+}
 
 }  // namespace imaging

@@ -82,7 +82,7 @@ std::wstring FullPath(const std::wstring& path)
 }
 
 HRESULT WriteTempFile(const std::wstring& path, ImageFormat format, ConstPixels tile, int width, int height,
-                  std::uint32_t background)
+                      std::uint32_t background)
 {
     ComPtr<IStream> stream;
     HRESULT hr = SHCreateStreamOnFileEx(path.c_str(), STGM_WRITE | STGM_CREATE | STGM_SHARE_EXCLUSIVE,
@@ -141,8 +141,8 @@ std::wstring DescribeError(const SaveResult& result)
         return {};
     const DWORD code = result.win32Error != 0 ? result.win32Error : static_cast<DWORD>(result.error);
     wchar_t buffer[512] = {};
-    DWORD length = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0,
-                                  buffer, static_cast<DWORD>(std::size(buffer)), nullptr);
+    DWORD length = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0, buffer,
+                                  static_cast<DWORD>(std::size(buffer)), nullptr);
     while (length > 0 && (buffer[length - 1] == L'\n' || buffer[length - 1] == L'\r' || buffer[length - 1] == L' '))
         --length;
     if (length > 0)

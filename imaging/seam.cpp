@@ -31,7 +31,10 @@ const std::uint8_t* OpaqueRow(const std::uint8_t* source, int width, std::uint32
     return buffer.data();
 }
 
-long long Hundredths(double ratio) { return std::llround(ratio * 100.0); }
+long long Hundredths(double ratio)
+{
+    return std::llround(ratio * 100.0);
+}
 
 }  // namespace
 
@@ -48,12 +51,9 @@ SeamGrade GradeOf(double ratio)
 const wchar_t* GradeName(SeamGrade grade)
 {
     switch (grade) {
-    case SeamGrade::Seamless:
-        return L"nahtlos";
-    case SeamGrade::Slight:
-        return L"leichte Naht";
-    case SeamGrade::Distinct:
-        break;
+    case SeamGrade::Seamless: return L"nahtlos";
+    case SeamGrade::Slight: return L"leichte Naht";
+    case SeamGrade::Distinct: break;
     }
     return L"deutliche Naht";
 }

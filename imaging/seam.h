@@ -11,9 +11,9 @@ namespace imaging {
 enum class SeamGrade { Seamless, Slight, Distinct };
 
 struct SeamMeasure {
-    double edgeMean = 0.0;   // mean |dR|+|dG|+|dB| across the right/left and bottom/top edges
-    double innerMean = 0.0;  // the same over all neighbouring pixel pairs inside the picture
-    double ratio = 1.0;      // edgeMean / innerMean; 1 for one colour, +infinity for edges alone
+    double edgeMean = 0.0;                  // mean |dR|+|dG|+|dB| across the right/left and bottom/top edges
+    double innerMean = 0.0;                 // the same over all neighbouring pixel pairs inside the picture
+    double ratio = 1.0;                     // edgeMean / innerMean; 1 for one colour, +infinity for edges alone
     SeamGrade grade = SeamGrade::Seamless;  // from the ratio rounded to two decimals
 };
 

@@ -21,8 +21,8 @@ void TileRows(ConstPixels tile, int width, int firstRow, int rowCount, MutablePi
     }
 }
 
-void TileRowsBgr(ConstPixels tile, int width, int firstRow, int rowCount, std::uint32_t background,
-                 std::uint8_t* out, std::ptrdiff_t stride)
+void TileRowsBgr(ConstPixels tile, int width, int firstRow, int rowCount, std::uint32_t background, std::uint8_t* out,
+                 std::ptrdiff_t stride)
 {
     if (tile.Empty() || !out || width <= 0 || rowCount <= 0)
         return;

@@ -14,7 +14,7 @@ void TileRows(ConstPixels tile, int width, int firstRow, int rowCount, MutablePi
 
 // The same rows as 24-bit B, G, R pixels composited over `background` (0x00RRGGBB), rows
 // `stride` bytes apart starting at `out`.
-void TileRowsBgr(ConstPixels tile, int width, int firstRow, int rowCount, std::uint32_t background,
-                 std::uint8_t* out, std::ptrdiff_t stride);
+void TileRowsBgr(ConstPixels tile, int width, int firstRow, int rowCount, std::uint32_t background, std::uint8_t* out,
+                 std::ptrdiff_t stride);
 
 }  // namespace imaging

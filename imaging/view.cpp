@@ -15,7 +15,10 @@ constexpr int kMaxEnlargement = 64;
 // 16 x 16 channel values of 255 still fit the 16-bit lanes the averaging sums in.
 constexpr int kMaxReduction = 16;
 
-std::size_t RowBytes(const MutablePixels& target) { return static_cast<std::size_t>(target.width) * 4; }
+std::size_t RowBytes(const MutablePixels& target)
+{
+    return static_cast<std::size_t>(target.width) * 4;
+}
 
 void FillRow(std::uint8_t* row, int width, std::uint32_t value)
 {
@@ -44,8 +47,8 @@ void CopyComposited(const std::uint8_t* source, int count, std::uint32_t backgro
 }
 
 // One screen row when enlarging by k: each picture pixel is composited once and written k times.
-void EnlargeRow(const std::uint8_t* source, int tileWidth, int k, int originX, int count,
-                std::uint32_t background, std::uint8_t* out)
+void EnlargeRow(const std::uint8_t* source, int tileWidth, int k, int originX, int count, std::uint32_t background,
+                std::uint8_t* out)
 {
     const long long offset = -static_cast<long long>(originX);  // screen x 0 relative to a tile corner
     const long long column = FloorDiv(offset, k);

@@ -103,10 +103,7 @@ public:
         return search.found;
     }
 
-    bool WaitForEnd()
-    {
-        return WaitForSingleObject(process_.get(), 20000) == WAIT_OBJECT_0;
-    }
+    bool WaitForEnd() { return WaitForSingleObject(process_.get(), 20000) == WAIT_OBJECT_0; }
 
     // Closes the program's windows and, should that not end it, terminates it.
     void Stop()

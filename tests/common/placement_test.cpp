@@ -26,11 +26,11 @@ TEST(CenterPosition, TooLargeFormsStartAtZero)
 
 TEST(CenterPosition, RoundsHalvesToEvenBeforeDividing)
 {
-    EXPECT_EQ(CenterPosition(0, 10, 0, 0).top, 4);      // 8.5 rounds to 8
-    EXPECT_EQ(CenterPosition(0, 30, 0, 0).top, 13);     // 25.5 rounds to 26
-    EXPECT_EQ(CenterPosition(100, 0, 2.5, 0).left, 49);  // 2.5 rounds to 2
-    EXPECT_EQ(CenterPosition(100, 0, 3.5, 0).left, 48);  // 3.5 rounds to 4
-    EXPECT_EQ(CenterPosition(101, 0, 3, 0).left, 49);   // 101 \ 2 - 3 \ 2, remainders dropped
+    EXPECT_EQ(CenterPosition(0, 10, 0, 0).top, 4);                // 8.5 rounds to 8
+    EXPECT_EQ(CenterPosition(0, 30, 0, 0).top, 13);               // 25.5 rounds to 26
+    EXPECT_EQ(CenterPosition(100, 0, 2.5, 0).left, 49);           // 2.5 rounds to 2
+    EXPECT_EQ(CenterPosition(100, 0, 3.5, 0).left, 48);           // 3.5 rounds to 4
+    EXPECT_EQ(CenterPosition(101, 0, 3, 0).left, 49);             // 101 \ 2 - 3 \ 2, remainders dropped
     EXPECT_EQ(CenterPosition(9600, 7200, 4800, 3600).top, 1260);  // 6120 \ 2 - 1800
 }
 

@@ -74,7 +74,8 @@ TEST_F(SeamsTest, PopupMenuHandlerSetLaterIsUsed)
 TEST_F(SeamsTest, MessageBoxGoesThroughThePrompter)
 {
     testsupport::Prompter().answers = {IDNO};
-    const int answer = forms::ShowMessageBox(nullptr, L"Datei löschen?", L"Brenwick Quadrino", MB_YESNO | MB_ICONQUESTION);
+    const int answer =
+        forms::ShowMessageBox(nullptr, L"Datei löschen?", L"Brenwick Quadrino", MB_YESNO | MB_ICONQUESTION);
     EXPECT_EQ(answer, IDNO);
     ASSERT_EQ(testsupport::Prompter().shown.size(), 1u);
     EXPECT_EQ(testsupport::Prompter().shown[0].text, L"Datei löschen?");
@@ -98,7 +99,9 @@ TEST(SingleInstance, SecondClaimOfTheSameNameSeesTheFirst)
 TEST(SingleInstance, NameIsFreeAgainWhenTheHolderEnds)
 {
     const std::wstring name = L"Local\\QuadrinoFormsFree" + std::to_wstring(GetCurrentProcessId());
-    { forms::SingleInstance first(name); }
+    {
+        forms::SingleInstance first(name);
+    }
     forms::SingleInstance again(name);
     EXPECT_FALSE(again.AnotherIsRunning());
 }

@@ -76,8 +76,7 @@ TEST_F(TextBoxTest, DialogManagerLetsEnterAndEscapeThrough)
                 DLGC_WANTMESSAGE);
     EXPECT_TRUE(SendMessageW(text.Hwnd(), WM_GETDLGCODE, VK_ESCAPE, reinterpret_cast<LPARAM>(&escape)) &
                 DLGC_WANTMESSAGE);
-    EXPECT_FALSE(SendMessageW(text.Hwnd(), WM_GETDLGCODE, VK_TAB, reinterpret_cast<LPARAM>(&tab)) &
-                 DLGC_WANTMESSAGE);
+    EXPECT_FALSE(SendMessageW(text.Hwnd(), WM_GETDLGCODE, VK_TAB, reinterpret_cast<LPARAM>(&tab)) & DLGC_WANTMESSAGE);
 
     // The real road: a key press posted to the box, through the loop's dialog handling.
     form.Show();

@@ -45,8 +45,7 @@ TEST_F(DriveListTest, ListsEveryDriveAsLowerCaseLetterWithLabel)
         wchar_t root[] = {static_cast<wchar_t>(towupper(text[0])), L':', L'\\', 0};
         wchar_t label[MAX_PATH + 1] = {};
         const bool hasLabel =
-            GetVolumeInformationW(root, label, MAX_PATH + 1, nullptr, nullptr, nullptr, nullptr, 0) &&
-            label[0] != 0;
+            GetVolumeInformationW(root, label, MAX_PATH + 1, nullptr, nullptr, nullptr, nullptr, 0) && label[0] != 0;
         EXPECT_EQ(text, std::wstring(text, 0, 2) + (hasLabel ? L" [" + std::wstring(label) + L"]" : L""));
     }
     // The list starts on the process's current drive without raising a change.

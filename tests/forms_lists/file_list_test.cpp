@@ -19,8 +19,7 @@ using testsupport::WithoutBackslash;
 
 bool Touch(const std::wstring& path, DWORD attributes = FILE_ATTRIBUTE_NORMAL)
 {
-    forms::UniqueFile file(
-        CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, attributes, nullptr));
+    forms::UniqueFile file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, attributes, nullptr));
     return static_cast<bool>(file);
 }
 
@@ -39,9 +38,7 @@ protected:
         list.SetPattern(kImagePattern);
         list.onClick = [this] { clicks.push_back(list.FileName()); };
         list.onDblClick = [this] { ++doubleClicks; };
-        list.onMouseDown = [this](int button, int shift, int x, int y) {
-            mouseDowns.push_back({button, shift, x, y});
-        };
+        list.onMouseDown = [this](int button, int shift, int x, int y) { mouseDowns.push_back({button, shift, x, y}); };
     }
 
     std::vector<std::wstring> Entries() const
@@ -73,8 +70,8 @@ protected:
 
 TEST_F(FileListTest, ListsMatchingFilesSortedWithoutHiddenSystemFilesOrFolders)
 {
-    for (const wchar_t* name : {L"a.BMP", L"b.jpg", L"c.JPEG", L"d.tif", L"e.png", L"f.tiff", L"g.jpgx",
-                                L"Zebra.gif", L"apple.bmp", L"noext"})
+    for (const wchar_t* name : {L"a.BMP", L"b.jpg", L"c.JPEG", L"d.tif", L"e.png", L"f.tiff", L"g.jpgx", L"Zebra.gif",
+                                L"apple.bmp", L"noext"})
         ASSERT_TRUE(Touch(folder / name));
     ASSERT_TRUE(Touch(folder / L"hidden.bmp", FILE_ATTRIBUTE_HIDDEN));
     ASSERT_TRUE(Touch(folder / L"system.gif", FILE_ATTRIBUTE_SYSTEM));
@@ -84,8 +81,8 @@ TEST_F(FileListTest, ListsMatchingFilesSortedWithoutHiddenSystemFilesOrFolders)
 
     ASSERT_TRUE(list.SetPath(folder.Path()));
 
-    const std::vector<std::wstring> expected = {L"a.BMP",   L"apple.bmp", L"archived.tif", L"b.jpg",
-                                                L"c.JPEG",  L"d.tif",     L"readonly.jpg", L"Zebra.gif"};
+    const std::vector<std::wstring> expected = {L"a.BMP",  L"apple.bmp", L"archived.tif", L"b.jpg",
+                                                L"c.JPEG", L"d.tif",     L"readonly.jpg", L"Zebra.gif"};
     EXPECT_EQ(Entries(), expected);
     EXPECT_EQ(list.ListIndex(), -1);
     EXPECT_EQ(list.FileName(), L"");

@@ -42,8 +42,8 @@ TEST(SelectListEntry, EveryMatchIsSelectedInTurnAfterOneRefresh)
     RecordingList list({L"wand.bmp", L"Wand.BMP", L"other.gif", L"WAND.bmp", L"wand.bmpx"});
     const std::wstring name = L"wAnD.bMp";
     Commands::SelectListEntry(list, name);
-    EXPECT_EQ(list.calls, (std::vector<std::wstring>{L"Refresh", L"ListCount", L"Selected 0", L"Selected 1",
-                                                     L"Selected 3"}));
+    EXPECT_EQ(list.calls,
+              (std::vector<std::wstring>{L"Refresh", L"ListCount", L"Selected 0", L"Selected 1", L"Selected 3"}));
     EXPECT_EQ(list.selected, 3);  // the last match stays
     EXPECT_EQ(name, L"wAnD.bMp");
 }
@@ -60,8 +60,7 @@ TEST(SelectListEntry, NoMatchSelectsNothing)
     RecordingList list({L"a.bmp", L"b.bmp"});
     Commands::SelectListEntry(list, L"");
     Commands::SelectListEntry(list, L"c.bmp");
-    EXPECT_EQ(list.calls,
-              (std::vector<std::wstring>{L"Refresh", L"ListCount", L"Refresh", L"ListCount"}));
+    EXPECT_EQ(list.calls, (std::vector<std::wstring>{L"Refresh", L"ListCount", L"Refresh", L"ListCount"}));
     EXPECT_EQ(list.selected, -1);
 }
 

@@ -17,10 +17,10 @@
 #include "forms/picture_box.h"
 #include "test_images.h"
 
-using testsupport::ReadClipboardBitmap;
 using picturetest::ExpectSameColours;
 using testsupport::MakeDib;
 using testsupport::Pixels;
+using testsupport::ReadClipboardBitmap;
 
 namespace {
 

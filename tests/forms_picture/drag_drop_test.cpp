@@ -12,8 +12,8 @@
 TEST(DroppedFiles, ReturnsEveryPathInOrderWithNonAsciiNames)
 {
     const std::wstring longName = L"C:\\" + std::wstring(280, L'x') + L".bmp";
-    const std::vector<std::wstring> paths = {L"C:\\Kacheln\\Größe ß.bmp", L"Z:\\tmp\\写真 タイル.gif",
-                                             L"C:\\a.jpg", longName, L"\\\\server\\share\\Ærø.tif"};
+    const std::vector<std::wstring> paths = {L"C:\\Kacheln\\Größe ß.bmp", L"Z:\\tmp\\写真 タイル.gif", L"C:\\a.jpg",
+                                             longName, L"\\\\server\\share\\Ærø.tif"};
     const auto data = testsupport::MakeFileDropData(paths);
     EXPECT_TRUE(forms::HasFileList(data.Get()));
     EXPECT_EQ(forms::DroppedFiles(data.Get()), paths);

@@ -34,7 +34,8 @@ protected:
     void SizeImage(int width, int height)
     {
         const forms::Bounds bounds = box.GetBounds();
-        ASSERT_TRUE(box.Move({0, 0, bounds.width + width - box.ScaleWidth(), bounds.height + height - box.ScaleHeight()}));
+        ASSERT_TRUE(
+            box.Move({0, 0, bounds.width + width - box.ScaleWidth(), bounds.height + height - box.ScaleHeight()}));
         ASSERT_EQ(box.ScaleWidth(), width);
         ASSERT_EQ(box.ScaleHeight(), height);
     }

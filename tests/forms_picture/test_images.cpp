@@ -62,8 +62,8 @@ HostWindow::HostWindow()
         return RegisterClassExW(&wc) != 0;
     }();
     if (registered)
-        hwnd_.reset(CreateWindowExW(0, L"QuadrinoPictureTestHost", L"Host", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
-                                    0, 0, 900, 700, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr));
+        hwnd_.reset(CreateWindowExW(0, L"QuadrinoPictureTestHost", L"Host", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 0, 0,
+                                    900, 700, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr));
 }
 
 void PumpMessages()

@@ -102,21 +102,22 @@ TEST_F(HostileDrops, MalformedFileListsAreReadSafelyOrNotAtAll)
     ansiHeader.fWide = FALSE;
     ansiHeader.pFiles = sizeof(DROPFILES);
     const std::vector<std::string> hostileLists = {
-        "",                                                 // nothing at all
-        std::string(5, '\0'),                               // shorter than the header
-        withHeader(sizeof(DROPFILES), ""),                  // header only, no terminator
+        "",                                                    // nothing at all
+        std::string(5, '\0'),                                  // shorter than the header
+        withHeader(sizeof(DROPFILES), ""),                     // header only, no terminator
         withHeader(0x7FFFFFF0u, wide + std::string(4, '\0')),  // list far beyond the memory
-        withHeader(0xFFFFFFFFu, ""),                        // offset at the very end of the address range
-        withHeader(sizeof(DROPFILES) + 2000, wide),         // offset past the end
-        withHeader(sizeof(DROPFILES), wide),                // a path without any terminator
-        withHeader(sizeof(DROPFILES), std::string(4, '\0')),  // an empty list
-        withHeader(3, wide + std::string(4, '\0')),         // offset inside the header
+        withHeader(0xFFFFFFFFu, ""),                           // offset at the very end of the address range
+        withHeader(sizeof(DROPFILES) + 2000, wide),            // offset past the end
+        withHeader(sizeof(DROPFILES), wide),                   // a path without any terminator
+        withHeader(sizeof(DROPFILES), std::string(4, '\0')),   // an empty list
+        withHeader(3, wide + std::string(4, '\0')),            // offset inside the header
         std::string(reinterpret_cast<const char*>(&ansiHeader), sizeof(ansiHeader)) + "C:\\x.bmp" +
-            std::string(2, '\0'),                           // an ANSI list
-        DropFilesBytes({path, L"", path}),                  // an empty entry ends the list
+            std::string(2, '\0'),           // an ANSI list
+        DropFilesBytes({path, L"", path}),  // an empty entry ends the list
     };
     // Only the ANSI list and the list ended early hold a readable path.
-    const std::vector<std::vector<std::wstring>> expected = {{}, {}, {}, {}, {}, {}, {}, {}, {}, {L"C:\\x.bmp"}, {path}};
+    const std::vector<std::vector<std::wstring>> expected = {{},    {}, {}, {}, {}, {}, {}, {}, {}, {L"C:\\x.bmp"},
+                                                             {path}};
     for (std::size_t i = 0; i < hostileLists.size(); ++i) {
         SCOPED_TRACE(i);
         const auto data = MakeRawFileListData(hostileLists[i]);
@@ -142,7 +143,8 @@ TEST_F(HostileDrops, AFolderDroppedOpensTheFolderThatHoldsItAndSelectsNothing)
     AddImage(sub, L"Innen.bmp", 3, 3, 4);
     const auto data = testsupport::MakeFileDropData({sub});
     const testsupport::Pixels before = testsupport::ReadBox(form_->PicW);
-    for (const auto drop : {&ui::Form1::Dir1_OLEDragDrop, &ui::Form1::File1_OLEDragDrop, &ui::Form1::PicW_OLEDragDrop}) {
+    for (const auto drop :
+         {&ui::Form1::Dir1_OLEDragDrop, &ui::Form1::File1_OLEDragDrop, &ui::Form1::PicW_OLEDragDrop}) {
         ShowFolder(images_.Path());
         ((*form_).*drop)(data.Get());
         EXPECT_EQ(form_->Dir1.Path(), otherFolder);

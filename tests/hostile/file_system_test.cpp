@@ -28,8 +28,8 @@ TEST(Holder, DISABLED_HoldsAFileWithoutSharing)
         !GetEnvironmentVariableW(L"QUADRINO_HOLD_READY", ready, 256) ||
         !GetEnvironmentVariableW(L"QUADRINO_HOLD_RELEASE", release, 256))
         GTEST_SKIP() << "only run as the holder of another test";
-    forms::UniqueFile file(CreateFileW(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                                       FILE_ATTRIBUTE_NORMAL, nullptr));
+    forms::UniqueFile file(
+        CreateFileW(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     ASSERT_TRUE(file);
     forms::UniqueKernelHandle readyEvent(OpenEventW(EVENT_MODIFY_STATE, FALSE, ready));
     forms::UniqueKernelHandle releaseEvent(OpenEventW(SYNCHRONIZE, FALSE, release));

@@ -159,8 +159,8 @@ bool WriteBmp1(const std::wstring& path, int width, int height)
     AppendBmpInfoHeader(header, width, height, 1, static_cast<std::uint32_t>(imageSize), 2);
     AppendLe32(header, 0x00000000u);
     AppendLe32(header, 0x00ffffffu);
-    forms::UniqueFile file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                                       nullptr));
+    forms::UniqueFile file(
+        CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file)
         return false;
     DWORD written = 0;
@@ -236,7 +236,8 @@ struct Lcg {
     }
 };
 
-void AddDamaged(std::vector<DamagedFile>& set, const std::string& kind, const std::string& ext, const std::string& source)
+void AddDamaged(std::vector<DamagedFile>& set, const std::string& kind, const std::string& ext,
+                const std::string& source)
 {
     const std::size_t n = source.size();
     const auto name = [&](const std::string& what, std::size_t number) {
@@ -480,8 +481,7 @@ ProgramRun RunProgramCopy(const std::wstring& copyFolder, const std::wstring& ta
     for (unsigned attempt = 0; attempt < upSeconds * 10; ++attempt) {
         const ProcessWindows windows = WindowsOf(info.dwProcessId);
         DWORD_PTR answer = 0;
-        if (windows.main &&
-            SendMessageTimeoutW(windows.main, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &answer) != 0) {
+        if (windows.main && SendMessageTimeoutW(windows.main, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &answer) != 0) {
             run.windowCameUp = true;
             break;
         }

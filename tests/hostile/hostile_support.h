@@ -83,9 +83,9 @@ private:
 std::wstring BuiltProgram();
 
 struct ProgramRun {
-    bool started = false;      // the process was created
-    bool windowCameUp = false;  // its main window appeared and answered a message
-    bool endedByItself = false;  // it ended before it was asked to close
+    bool started = false;          // the process was created
+    bool windowCameUp = false;     // its main window appeared and answered a message
+    bool endedByItself = false;    // it ended before it was asked to close
     bool closedOnRequest = false;  // it ended after WM_CLOSE, without TerminateProcess
     DWORD exitCode = 0xFFFFFFFF;
 };

@@ -160,10 +160,8 @@ TEST_F(HostileNames, PathsLongerThan260CharactersWorkOrAreRefusedCleanly)
 TEST_F(HostileNames, NetworkAndDevicePathsAreRefusedWithinAMoment)
 {
     const std::wstring odd[] = {
-        L"\\\\server\\share\\Bild.bmp",
-        L"\\\\?\\UNC\\server\\share\\Bild.bmp",
-        L"\\\\.\\pipe\\kein Rohr",
-        L"\\\\localhost\\C$\\Bild.bmp",
+        L"\\\\server\\share\\Bild.bmp", L"\\\\?\\UNC\\server\\share\\Bild.bmp",
+        L"\\\\.\\pipe\\kein Rohr",      L"\\\\localhost\\C$\\Bild.bmp",
         L"//server/share/Bild.bmp",
     };
     Bound bound(60, "network paths");

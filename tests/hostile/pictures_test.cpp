@@ -31,8 +31,8 @@ std::uint32_t Opaque(std::uint32_t argb)
 TEST(HostilePictureFiles, EmptyFilesOfEveryImageTypeGiveNoPicture)
 {
     TempFolder folder;
-    for (const wchar_t* name : {L"leer.bmp", L"leer.gif", L"leer.jpg", L"leer.jpeg", L"leer.tif", L"leer.png",
-                                L"leer.ico"}) {
+    for (const wchar_t* name :
+         {L"leer.bmp", L"leer.gif", L"leer.jpg", L"leer.jpeg", L"leer.tif", L"leer.png", L"leer.ico"}) {
         ASSERT_TRUE(WriteFileBytes(folder / name, ""));
         Bound bound(10, "loading an empty file");
         EXPECT_FALSE(forms::LoadPicture(folder / name).has_value()) << testing::PrintToString(std::wstring(name));
@@ -174,13 +174,12 @@ TEST(HostilePictureFiles, AMultiPageTiffShowsItsFirstPage)
     ASSERT_TRUE(WriteFileBytes(folder / L"Seiten.tif", tiff));
 
     Microsoft::WRL::ComPtr<IWICImagingFactory> factory;
-    ASSERT_TRUE(SUCCEEDED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
-                                           IID_PPV_ARGS(&factory))));
+    ASSERT_TRUE(
+        SUCCEEDED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&factory))));
     {
         Microsoft::WRL::ComPtr<IWICBitmapDecoder> decoder;
-        ASSERT_TRUE(SUCCEEDED(factory->CreateDecoderFromFilename((folder / L"Seiten.tif").c_str(), nullptr,
-                                                                 GENERIC_READ, WICDecodeMetadataCacheOnDemand,
-                                                                 &decoder)));
+        ASSERT_TRUE(SUCCEEDED(factory->CreateDecoderFromFilename(
+            (folder / L"Seiten.tif").c_str(), nullptr, GENERIC_READ, WICDecodeMetadataCacheOnDemand, &decoder)));
         UINT pages = 0;
         ASSERT_TRUE(SUCCEEDED(decoder->GetFrameCount(&pages)));
         ASSERT_EQ(pages, 3u) << "the file must really hold three pages";

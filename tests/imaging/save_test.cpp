@@ -46,9 +46,10 @@ TEST(ImagingSave, EachFormatWritesTheTilingAndReplacesAnOldFile)
     testsupport::TempFolder folder;
     const Image32 tile = imagingtest::SampleTile(3, 2, 33);
     ASSERT_TRUE(testsupport::WriteFileBytes(folder / L"t.png", "old contents"));
-    const std::pair<ImageFormat, const wchar_t*> cases[] = {
-        {ImageFormat::Png, L"t.png"}, {ImageFormat::Bmp, L"t.bmp"},
-        {ImageFormat::Tiff, L"t.tif"}, {ImageFormat::Jpeg, L"t.jpg"}};
+    const std::pair<ImageFormat, const wchar_t*> cases[] = {{ImageFormat::Png, L"t.png"},
+                                                            {ImageFormat::Bmp, L"t.bmp"},
+                                                            {ImageFormat::Tiff, L"t.tif"},
+                                                            {ImageFormat::Jpeg, L"t.jpg"}};
     for (const auto& [format, name] : cases) {
         const SaveResult result = SaveTilingToFile(folder / name, format, tile.View(), 7, 5, kBackground);
         ASSERT_TRUE(result.ok) << DescribeError(result).c_str();

@@ -11,7 +11,10 @@ namespace {
 
 constexpr std::uint32_t kWhite = 0x00FFFFFFu;
 
-std::uint32_t Grey(int value) { return 0xFF000000u | 0x010101u * static_cast<std::uint32_t>(value); }
+std::uint32_t Grey(int value)
+{
+    return 0xFF000000u | 0x010101u * static_cast<std::uint32_t>(value);
+}
 
 }  // namespace
 

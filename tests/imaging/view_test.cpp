@@ -67,7 +67,11 @@ TEST(ImagingView, EveryZoomOriginAndTileSizeMatchesTheDefinition)
 
 TEST(ImagingView, HandCheckedShiftSquaresAndAverages)
 {
-    const Image32 pair = [] { Image32 t(2, 1, 0xFF0000AAu); t.At(1, 0) = 0xFF0000BBu; return t; }();
+    const Image32 pair = [] {
+        Image32 t(2, 1, 0xFF0000AAu);
+        t.At(1, 0) = 0xFF0000BBu;
+        return t;
+    }();
     const std::uint32_t a = 0xFF0000AAu, b = 0xFF0000BBu;
     EXPECT_EQ(Render(pair, 5, 1, {1, 0, 100}).pixels, (std::vector<std::uint32_t>{b, a, b, a, b}));
     // At 200 % the picture pixel left of the corner shows its right half at screen x 0.

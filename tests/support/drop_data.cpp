@@ -19,8 +19,7 @@ class OneFormatData final : public forms::ComObject<IDataObject> {
 public:
     OneFormatData(CLIPFORMAT format, std::string bytes, bool failGetData)
         : format_(format), bytes_(std::move(bytes)), failGetData_(failGetData)
-    {
-    }
+    {}
 
     HRESULT STDMETHODCALLTYPE GetData(FORMATETC* format, STGMEDIUM* medium) override
     {

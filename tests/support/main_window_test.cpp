@@ -10,8 +10,7 @@ namespace testsupport {
 
 SavedEnvironment::SavedEnvironment()
     : appTitle_(Commands::AppTitle), crLf_(Commands::CrLf), startFile_(Commands::StartFile),
-      tilesFolder_(Commands::TilesFolder), currentFolder_(Commands::CurrentFolder),
-      currentFile_(Commands::CurrentFile)
+      tilesFolder_(Commands::TilesFolder), currentFolder_(Commands::CurrentFolder), currentFile_(Commands::CurrentFile)
 {
     Commands::AppTitle = L"Brenwick Quadrino";
     Commands::CrLf = L"\r\n";

@@ -167,8 +167,8 @@ std::string EncodeWithWic(const GUID& container, const std::vector<Pixels>& fram
         ComPtr<IWICBitmap> source;
         const UINT stride = static_cast<UINT>(pixels.width) * 4;
         if (FAILED(factory->CreateBitmapFromMemory(
-                static_cast<UINT>(pixels.width), static_cast<UINT>(pixels.height), GUID_WICPixelFormat32bppBGRA,
-                stride, stride * static_cast<UINT>(pixels.height),
+                static_cast<UINT>(pixels.width), static_cast<UINT>(pixels.height), GUID_WICPixelFormat32bppBGRA, stride,
+                stride * static_cast<UINT>(pixels.height),
                 reinterpret_cast<BYTE*>(const_cast<std::uint32_t*>(pixels.argb.data())), &source)))
             return {};
         ComPtr<IWICBitmapFrameEncode> frame;

@@ -130,8 +130,8 @@ std::wstring ClipboardText()
             const std::uint32_t got = pixels.At(x, y) & kColour;
             const std::uint32_t expected = tile.At(x % tile.width, y % tile.height) & kColour;
             if (got != expected)
-                return ::testing::AssertionFailure() << "pixel " << x << "," << y << " is " << std::hex << got
-                                                     << ", the tile has " << expected;
+                return ::testing::AssertionFailure()
+                       << "pixel " << x << "," << y << " is " << std::hex << got << ", the tile has " << expected;
         }
     }
     return ::testing::AssertionSuccess();

@@ -93,9 +93,8 @@ ScriptedMenuPresenter& MenuPresenter()
 }
 
 std::optional<std::wstring> ScriptedFileDialogs::AskSavePath(HWND owner, const std::wstring& title,
-                                                              const std::wstring& suggestedName,
-                                                              const std::vector<forms::FileType>& types,
-                                                              int& typeIndex)
+                                                             const std::wstring& suggestedName,
+                                                             const std::vector<forms::FileType>& types, int& typeIndex)
 {
     asked.push_back({owner, title, suggestedName, types, typeIndex});
     if (answers.empty())
@@ -128,8 +127,8 @@ TempFolder::TempFolder()
     if (!base.empty() && base.back() != L'\\')
         base += L'\\';
     for (;;) {
-        std::wstring candidate = base + L"qtest" + std::to_wstring(GetCurrentProcessId()) + L"_" +
-                                 std::to_wstring(counter++) + L"\\";
+        std::wstring candidate =
+            base + L"qtest" + std::to_wstring(GetCurrentProcessId()) + L"_" + std::to_wstring(counter++) + L"\\";
         if (CreateDirectoryW(candidate.c_str(), nullptr)) {
             path_ = candidate;
             break;

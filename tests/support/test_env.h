@@ -45,8 +45,8 @@ public:
     // Items are given by caption; the presenter finds the command id.
     std::deque<std::wstring> choices;
     std::vector<std::vector<std::wstring>> shownMenus;  // the captions of each menu's top level
-    std::vector<std::wstring> checked;   // items with a check mark or dot in the last menu, submenus too
-    std::vector<std::wstring> disabled;  // greyed items of the last menu, submenus too
+    std::vector<std::wstring> checked;                  // items with a check mark or dot in the last menu, submenus too
+    std::vector<std::wstring> disabled;                 // greyed items of the last menu, submenus too
     void Reset();
 };
 ScriptedMenuPresenter& MenuPresenter();

@@ -12,8 +12,8 @@ namespace {
 // A 2 x 2 pixel 24-bit bitmap file whose pixels all have the given colour.
 std::string BitmapBytes(BYTE red, BYTE green, BYTE blue)
 {
-    return testsupport::Bmp24(testsupport::Filled(2, 2, (static_cast<std::uint32_t>(red) << 16) |
-                                                            (static_cast<std::uint32_t>(green) << 8) | blue));
+    return testsupport::Bmp24(testsupport::Filled(
+        2, 2, (static_cast<std::uint32_t>(red) << 16) | (static_cast<std::uint32_t>(green) << 8) | blue));
 }
 
 }  // namespace
@@ -36,8 +36,7 @@ void Click(HWND button)
 
 HeldFile::HeldFile(const std::wstring& path, DWORD access, DWORD share)
     : handle_(CreateFileW(path.c_str(), access, share, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr))
-{
-}
+{}
 
 HeldFile::~HeldFile()
 {

@@ -102,7 +102,9 @@ TEST(NameTextFilter, KeepsExactlyTheNameCharacters)
     EXPECT_EQ(ui::FilterNameText(L"a\"b#c$d%e(f)g*h,i/j;k<l=m>n[o]p^q"), L"abcdefghijklmnopq");
     EXPECT_EQ(ui::FilterNameText(L"Grüße & Co. +-!'?@_`{|}~"), L"Grüße & Co +-!'?@_`{|}~");
     // Line breaks, tabs and the editing keys' codes are no name characters.
-    EXPECT_EQ(ui::FilterNameText(L"a\r\nb\tc\x03\x08\x16" L"d"), L"abcd");
+    EXPECT_EQ(ui::FilterNameText(L"a\r\nb\tc\x03\x08\x16"
+                                 L"d"),
+              L"abcd");
     // Codes from 0x8000 up count as negative 16-bit key codes, which typing refuses too.
     EXPECT_EQ(ui::FilterNameText(L"x\x8000y\xFFFDz\x7FFF"), L"xyz\x7FFF");
     EXPECT_EQ(ui::FilterNameText(L""), L"");

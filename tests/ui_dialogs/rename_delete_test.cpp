@@ -215,7 +215,8 @@ TEST_F(DeleteCommandTest, FileInUseStaysWithItsAttributes)
     form_->mnuDel_Click();
 
     EXPECT_EQ(ReadFileBytes(source), bytes);
-    EXPECT_EQ(GetFileAttributesW(source.c_str()) & FILE_ATTRIBUTE_READONLY, static_cast<DWORD>(FILE_ATTRIBUTE_READONLY));
+    EXPECT_EQ(GetFileAttributesW(source.c_str()) & FILE_ATTRIBUTE_READONLY,
+              static_cast<DWORD>(FILE_ATTRIBUTE_READONLY));
     EXPECT_TRUE(ListShows(L"Wand.bmp"));
     EXPECT_FALSE(form_->PicM.HasPicture());
     EXPECT_EQ(Prompter().shown.size(), 1u) << "a failed delete reports nothing";

@@ -43,7 +43,7 @@ TEST_F(SaveSizeTest, ASideOutOfRangeKeepsTheDialogWithThatBoxSelected)
 {
     ui::frmSaveSize& dialog = Open();
     const std::pair<std::wstring, std::wstring> refused[] = {{L"0", L"5"}, {L"30001", L"5"}, {L"", L"5"},
-                                                              {L"5", L"0"}, {L"5", L"99999"}, {L"5", L""}};
+                                                             {L"5", L"0"}, {L"5", L"99999"}, {L"5", L""}};
     for (const auto& [width, height] : refused) {
         dialog.Text1.SetText(width);
         dialog.Text2.SetText(height);

@@ -93,8 +93,7 @@ TEST_F(BrowseTest, DroppedFileOfAnotherTypeMovesTheListsAndKeepsThePreview)
 {
     form_->File1.SetSelected(IndexInFile1(L"erste.bmp"));
     ASSERT_EQ(Commands::CurrentFile, L"erste.bmp");
-    const testsupport::Pixels before =
-        testsupport::ReadBox(form_->PicW);
+    const testsupport::Pixels before = testsupport::ReadBox(form_->PicW);
 
     const auto data = testsupport::MakeFileDropData({images_ / L"notes.txt"});
     form_->File1_OLEDragDrop(data.Get());
@@ -102,8 +101,7 @@ TEST_F(BrowseTest, DroppedFileOfAnotherTypeMovesTheListsAndKeepsThePreview)
     EXPECT_EQ(form_->File1.Path(), WithoutBackslash(images_.Path()));
     EXPECT_EQ(form_->File1.ListIndex(), -1);
     EXPECT_EQ(Commands::CurrentFile, L"erste.bmp");
-    EXPECT_TRUE(testsupport::ReadBox(form_->PicW).argb ==
-                before.argb);
+    EXPECT_TRUE(testsupport::ReadBox(form_->PicW).argb == before.argb);
 }
 
 TEST_F(BrowseTest, DroppedNameInAnotherLetterCaseIsFoundAndShown)
@@ -112,8 +110,7 @@ TEST_F(BrowseTest, DroppedNameInAnotherLetterCaseIsFoundAndShown)
     form_->File1_OLEDragDrop(data.Get());
     EXPECT_EQ(form_->File1.FileName(), L"wand.bmp");
     EXPECT_EQ(Commands::CurrentFile, L"wand.bmp");
-    EXPECT_TRUE(testsupport::IsTiling(
-        testsupport::ReadBox(form_->PicW), 13, 9, 3));
+    EXPECT_TRUE(testsupport::IsTiling(testsupport::ReadBox(form_->PicW), 13, 9, 3));
 }
 
 TEST_F(BrowseTest, DropFromAFolderThatCannotBeShownSelectsNothing)

@@ -172,7 +172,8 @@ TEST(StartPicture, IsA145By113BlueGreenTextureTheSameOnEveryStart)
     ASSERT_EQ(pixels.height, 113);
     for (int y = 0; y < 113; y += 17)
         for (int x = 0; x < 145; x += 13) {
-            const RGBQUAD c = first.palette[first.indices[static_cast<std::size_t>(y) * 145 + static_cast<std::size_t>(x)]];
+            const RGBQUAD c =
+                first.palette[first.indices[static_cast<std::size_t>(y) * 145 + static_cast<std::size_t>(x)]];
             EXPECT_EQ(pixels.At(x, y), (static_cast<std::uint32_t>(c.rgbRed) << 16) |
                                            (static_cast<std::uint32_t>(c.rgbGreen) << 8) | c.rgbBlue);
         }
@@ -182,7 +183,9 @@ TEST(StartPicture, RepeatsWithoutVisibleSeams)
 {
     // Across the wrap-around edges the texture changes no more than between inner neighbours.
     const ui::PalettedImage t = ui::MakeStartTexture();
-    const auto at = [&t](int x, int y) { return static_cast<int>(t.indices[static_cast<std::size_t>(y * t.width + x)]); };
+    const auto at = [&t](int x, int y) {
+        return static_cast<int>(t.indices[static_cast<std::size_t>(y * t.width + x)]);
+    };
     double inner = 0;
     double seamX = 0;
     double seamY = 0;

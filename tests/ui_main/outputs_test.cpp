@@ -21,8 +21,8 @@
 
 namespace {
 
-using testsupport::MainWindowTest;
 using testsupport::FileDialogs;
+using testsupport::MainWindowTest;
 using testsupport::Prompter;
 
 // Odd sides, every alpha from clear to opaque, and colours a premultiplication would change.
@@ -60,8 +60,8 @@ std::uint32_t PixelOf(const forms::Picture& picture, int x, int y)
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x)
             if (PixelOf(picture, x, y) != tile.At(x % tile.width, y % tile.height))
-                return ::testing::AssertionFailure() << "pixel " << x << "," << y << " is " << std::hex
-                                                     << PixelOf(picture, x, y);
+                return ::testing::AssertionFailure()
+                       << "pixel " << x << "," << y << " is " << std::hex << PixelOf(picture, x, y);
     return ::testing::AssertionSuccess();
 }
 
@@ -196,7 +196,8 @@ TEST(TilingFile, TheNameProposedAndTheTypeTheChosenNameStandsFor)
 // Keeps the user's desktop values and the background file as they were before a test.
 class SavedDesktop {
 public:
-    SavedDesktop() : file_(ui::WallpaperFilePath()), hadFile_(GetFileAttributesW(file_.c_str()) != INVALID_FILE_ATTRIBUTES)
+    SavedDesktop()
+        : file_(ui::WallpaperFilePath()), hadFile_(GetFileAttributesW(file_.c_str()) != INVALID_FILE_ATTRIBUTES)
     {
         for (const wchar_t* name : kNames)
             values_.push_back(Read(name));

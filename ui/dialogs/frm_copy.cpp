@@ -10,14 +10,20 @@ namespace ui {
 namespace {
 
 // Caption, client size, Label1's text, then Label1, Text1, Label2, Command1 and Command2, in twips.
-const NameDialogLayout kCopyLayout{L"Datei Kopieren", 3495, 1380,
+const NameDialogLayout kCopyLayout{L"Datei Kopieren",
+                                   3495,
+                                   1380,
                                    L"Eine Datei mit diesem Namen existiert bereits. Bitte Namen ändern:",
-                                   {60, 60, 3255, 465}, {60, 540, 2790, 285}, {2880, 540, 495, 375},
-                                   {60, 900, 1635, 435}, {1800, 900, 1635, 435}};
+                                   {60, 60, 3255, 465},
+                                   {60, 540, 2790, 285},
+                                   {2880, 540, 495, 375},
+                                   {60, 900, 1635, 435},
+                                   {1800, 900, 1635, 435}};
 
 }  // namespace
 
-frmCopy::frmCopy() : NameDialog(kCopyLayout) {}
+frmCopy::frmCopy() : NameDialog(kCopyLayout)
+{}
 
 void frmCopy::Start(const std::wstring& isFullPath, const std::wstring& isTo, bool isMove)
 {

@@ -10,13 +10,20 @@ namespace ui {
 namespace {
 
 // Caption, client size, Label1's text, then Label1, Text1, Label2, Command1 and Command2, in twips.
-const NameDialogLayout kRenameLayout{L"Datei umbenennen", 3495, 1155, L"Bitte neuen Namen eingeben:",
-                                     {60, 60, 3255, 225}, {60, 300, 2790, 285}, {2880, 300, 495, 375},
-                                     {60, 660, 1635, 435}, {1800, 660, 1635, 435}};
+const NameDialogLayout kRenameLayout{L"Datei umbenennen",
+                                     3495,
+                                     1155,
+                                     L"Bitte neuen Namen eingeben:",
+                                     {60, 60, 3255, 225},
+                                     {60, 300, 2790, 285},
+                                     {2880, 300, 495, 375},
+                                     {60, 660, 1635, 435},
+                                     {1800, 660, 1635, 435}};
 
 }  // namespace
 
-frmRename::frmRename() : NameDialog(kRenameLayout) {}
+frmRename::frmRename() : NameDialog(kRenameLayout)
+{}
 
 void frmRename::Start(const std::wstring& isFullPath)
 {

@@ -92,18 +92,13 @@ void frmSaveSize::Start(int width, int height)
 void frmSaveSize::Text_KeyPress(std::int16_t& keyCode)
 {
     switch (keyCode) {
-    case Commands::kKeyEnter:
-        Command2_Click();
-        return;
-    case Commands::kKeyEscape:
-        Command1_Click();
-        return;
+    case Commands::kKeyEnter: Command2_Click(); return;
+    case Commands::kKeyEscape: Command1_Click(); return;
     case Commands::kKeyCopy:
     case Commands::kKeyBackspace:
     case Commands::kKeyPaste:
     case kKeyCut:
-    case kKeyUndo:
-        return;
+    case kKeyUndo: return;
     default:
         if (keyCode < L'0' || keyCode > L'9')
             keyCode = 0;

@@ -26,16 +26,16 @@ public:
     ~frmSaveSize() override;
 
     // Controls, in tab order; they exist while the window is loaded.
-    forms::Label Label1;    // "Breite:"
+    forms::Label Label1;  // "Breite:"
     forms::TextBox Text1;
-    forms::Label Label3;    // "Pixel"
-    forms::Label Label2;    // "Höhe:"
+    forms::Label Label3;  // "Pixel"
+    forms::Label Label2;  // "Höhe:"
     forms::TextBox Text2;
-    forms::Label Label4;    // "Pixel"
+    forms::Label Label4;     // "Pixel"
     forms::Button Command1;  // "Abbrechen"
     forms::Button Command2;  // "Weiter"
 
-    int ChosenWidth = 0;    // the sides of the last "Weiter", read after closing
+    int ChosenWidth = 0;  // the sides of the last "Weiter", read after closing
     int ChosenHeight = 0;
 
     // Fills and shows the dialog with both sides and returns at once; the caller then disables the

@@ -57,8 +57,7 @@ Form1::Form1()
           {L"-", nullptr},
           {L"Löschen", [this] { mnuDel_Click(); }},
       })
-{
-}
+{}
 
 Form1::~Form1()
 {

@@ -156,8 +156,8 @@ private:
     forms::FileDropTarget picWDrop_;
     forms::UniqueHfont listFont_;
     forms::UniqueHfont defaultFont_;
-    std::wstring lastGoodFolder_;  // where the lists go back to when a drive or folder cannot be read
-    bool restoringDrive_ = false;  // Drive1 is being put back: its change must not move Dir1
+    std::wstring lastGoodFolder_;                  // where the lists go back to when a drive or folder cannot be read
+    bool restoringDrive_ = false;                  // Drive1 is being put back: its change must not move Dir1
     std::shared_ptr<const forms::Picture> shown_;  // the picture PicM shows, as decoded
 
     // The view's keys, its paint and its upkeep.
@@ -182,8 +182,8 @@ private:
     const void* seamFor_ = nullptr;  // the tile seamText_ was measured for
     std::wstring seamText_;
     bool selectionPending_ = false;  // the keyboard moved on past a selection; shown when the keys pause
-    bool folderRefused_ = false;   // the last folder change could not list its files and was undone
-    int quiet_ = 0;                // start-up and drops report nothing: nesting count
+    bool folderRefused_ = false;     // the last folder change could not list its files and was undone
+    int quiet_ = 0;                  // start-up and drops report nothing: nesting count
 };
 
 // The main window of the running program (nullptr before the first view and after it closed).

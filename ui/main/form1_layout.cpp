@@ -76,8 +76,8 @@ void Form1::Form_Resize()
     const float tpp = static_cast<float>(TwipsPerPixel());
     // The outer size is read afresh for every step: a nested resize may have changed it.
     const auto current = [&] {
-        return ComputeMainLayout({static_cast<float>(Width()) * tpp, static_cast<float>(Height()) * tpp,
-                                  Dir1.Width(), Check1.Height(), tpp});
+        return ComputeMainLayout({static_cast<float>(Width()) * tpp, static_cast<float>(Height()) * tpp, Dir1.Width(),
+                                  Check1.Height(), tpp});
     };
 
     if (canSize) {

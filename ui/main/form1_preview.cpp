@@ -96,7 +96,8 @@ Form1::TileSource Form1::CurrentTile() const
     if (shown_ && PicM.HasPicture() && shown_->Width() == PicM.ScaleWidth() && shown_->Height() == PicM.ScaleHeight() &&
         shown_->Bits() && !shown_->Premultiplied()) {
         tile.owner = shown_;
-        tile.pixels = {shown_->Width(), shown_->Height(), static_cast<std::ptrdiff_t>(shown_->Width()) * 4, shown_->Bits()};
+        tile.pixels = {shown_->Width(), shown_->Height(), static_cast<std::ptrdiff_t>(shown_->Width()) * 4,
+                       shown_->Bits()};
         return tile;
     }
     // Otherwise PicM's own image, every pixel opaque.
@@ -110,7 +111,8 @@ Form1::TileSource Form1::CurrentTile() const
     auto copy = std::make_shared<imaging::Image32>(width, height);
     const auto* bits = static_cast<const std::uint8_t*>(section.dsBm.bmBits);
     for (int y = 0; y < height; ++y) {
-        const auto* row = reinterpret_cast<const std::uint32_t*>(bits + static_cast<std::size_t>(y) * section.dsBm.bmWidthBytes);
+        const auto* row =
+            reinterpret_cast<const std::uint32_t*>(bits + static_cast<std::size_t>(y) * section.dsBm.bmWidthBytes);
         for (int x = 0; x < width; ++x)
             copy->At(x, y) = row[x] | 0xFF000000u;
     }

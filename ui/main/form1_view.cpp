@@ -182,7 +182,8 @@ std::wstring Form1::SeamText()
         return L"Kein Bild";
     // Measured once per picture: a picture that stays keeps its line.
     if (seamFor_ != tile.owner.get() || seamText_.empty()) {
-        seamText_ = imaging::SeamLine(tile.pixels.width, tile.pixels.height, imaging::MeasureSeam(tile.pixels, tile.background));
+        seamText_ = imaging::SeamLine(tile.pixels.width, tile.pixels.height,
+                                      imaging::MeasureSeam(tile.pixels, tile.background));
         seamFor_ = tile.owner.get();
     }
     return seamText_;

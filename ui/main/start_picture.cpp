@@ -9,7 +9,8 @@ namespace {
 // Integer hash of a lattice point, so the noise is fixed without any random generator.
 std::uint32_t HashPoint(int x, int y, std::uint32_t seed)
 {
-    std::uint32_t h = seed ^ (static_cast<std::uint32_t>(x) * 0x27d4eb2dU) ^ (static_cast<std::uint32_t>(y) * 0x165667b1U);
+    std::uint32_t h =
+        seed ^ (static_cast<std::uint32_t>(x) * 0x27d4eb2dU) ^ (static_cast<std::uint32_t>(y) * 0x165667b1U);
     h ^= h >> 15;
     h *= 0x85ebca6bU;
     h ^= h >> 13;
@@ -73,7 +74,8 @@ PalettedImage MakeStartTexture()
             const int w = image.width;
             const int h = image.height;
             const float value = 0.55f * ValueNoise(x, y, w, h, 24, 0x51a7e5U) +
-                                0.30f * ValueNoise(x, y, w, h, 9, 0x0b1ceU) + 0.15f * ValueNoise(x, y, w, h, 3, 0x7a11eU);
+                                0.30f * ValueNoise(x, y, w, h, 9, 0x0b1ceU) +
+                                0.15f * ValueNoise(x, y, w, h, 3, 0x7a11eU);
             const int index = std::clamp(static_cast<int>(value * 255.0f + 0.5f), 0, 255);
             image.indices[static_cast<std::size_t>(y) * static_cast<std::size_t>(image.width) +
                           static_cast<std::size_t>(x)] = static_cast<std::uint8_t>(index);

@@ -19,9 +19,8 @@ std::vector<forms::PromisedFormat> TilingWithAlpha(const Form1::TileSource& tile
     if (tile.pixels.Empty() || width <= 0 || height <= 0 || PngClipboardFormat() == 0)
         return formats;
     // Each copy of the tile source keeps its pixels alive until the format is rendered or dropped.
-    formats.push_back({PngClipboardFormat(), [tile, width, height] {
-                           return imaging::EncodePngToMemory(tile.pixels, width, height);
-                       }});
+    formats.push_back({PngClipboardFormat(),
+                       [tile, width, height] { return imaging::EncodePngToMemory(tile.pixels, width, height); }});
     formats.push_back({CF_DIBV5, [tile, width, height] { return imaging::MakeDibV5(tile.pixels, width, height); }});
     return formats;
 }

@@ -16,9 +16,8 @@ struct Extension {
 
 // In the order of the type list; the first of each format is the one added to a bare name.
 constexpr Extension kExtensions[] = {
-    {L"png", imaging::ImageFormat::Png},  {L"bmp", imaging::ImageFormat::Bmp},
-    {L"jpg", imaging::ImageFormat::Jpeg}, {L"jpeg", imaging::ImageFormat::Jpeg},
-    {L"tif", imaging::ImageFormat::Tiff}, {L"tiff", imaging::ImageFormat::Tiff},
+    {L"png", imaging::ImageFormat::Png},   {L"bmp", imaging::ImageFormat::Bmp},  {L"jpg", imaging::ImageFormat::Jpeg},
+    {L"jpeg", imaging::ImageFormat::Jpeg}, {L"tif", imaging::ImageFormat::Tiff}, {L"tiff", imaging::ImageFormat::Tiff},
 };
 
 constexpr imaging::ImageFormat kTypeFormats[] = {imaging::ImageFormat::Png, imaging::ImageFormat::Bmp,

@@ -28,8 +28,8 @@ LSTATUS SetText(HKEY key, const wchar_t* name, const std::wstring& value)
 DWORD SetTiledStyle()
 {
     HKEY opened = nullptr;
-    LSTATUS status = RegCreateKeyExW(HKEY_CURRENT_USER, kDesktopKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &opened,
-                                     nullptr);
+    LSTATUS status =
+        RegCreateKeyExW(HKEY_CURRENT_USER, kDesktopKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &opened, nullptr);
     const forms::UniqueHkey key(opened);
     if (status == ERROR_SUCCESS)
         status = SetText(key.get(), L"TileWallpaper", L"1");
