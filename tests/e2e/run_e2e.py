@@ -438,6 +438,9 @@ class Suite:
 
     def case_popup_menu(self):
         d = self.desktop
+        # A fresh start on set1\b.bmp: earlier cases move the lists elsewhere and fill the clipboard.
+        self.stop_program()
+        self.ensure_session("main")
         folder = os.path.join(self.pics, "set1")
         self.click_entry(folder, "b.bmp")
         before = sorted(os.listdir(folder))
@@ -689,6 +692,9 @@ class Suite:
     def view_start(self):
         """b.bmp (41x29; earlier cases rename a.bmp) shown in the plain view: the layout, the screen's preview
         and the clipboard."""
+        # A fresh start on set1\b.bmp: earlier cases move the lists elsewhere and fill the clipboard.
+        self.stop_program()
+        self.ensure_session("main")
         folder = os.path.join(self.pics, "set1")
         self.click_entry(folder, "b.bmp")
         layout = self.layout()
