@@ -1,4 +1,5 @@
 #include "bench/bench_figures.h"
+#include "bench/bench_support.h"
 
 #include <windows.h>
 #include <commctrl.h>
@@ -31,23 +32,6 @@ constexpr int kPreviewWidth = 3840;
 constexpr int kPreviewHeight = 2160;
 constexpr wchar_t kImagePattern[] = L"*.bmp;*.gif;*.jpg;*.jpeg;*.tif";
 
-// One copy of the whole preview: the least any drawing of it can cost.
-class PreviewCopy {
-public:
-    PreviewCopy(int width, int height) : width_(width), height_(height), from_(width, height), to_(width, height) {}
-    void operator()() const
-    {
-        BitBlt(to_.Dc(), 0, 0, width_, height_, from_.Dc(), 0, 0, SRCCOPY);
-        GdiFlush();
-    }
-
-private:
-    int width_;
-    int height_;
-    Canvas from_;
-    Canvas to_;
-};
-
 // A hidden form that hosts the controls measured on their own.
 class HiddenHost {
 public:
@@ -74,90 +58,14 @@ bool CreatePreview(forms::PictureBox& box, HWND parent, int width, int height)
     return box.ScaleWidth() == width && box.ScaleHeight() == height;
 }
 
-// The main window may grow past this machine's screen, as it can on a larger monitor.
-LRESULT CALLBACK LargeScreenProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR)
-{
-    const LRESULT result = DefSubclassProc(hwnd, msg, wParam, lParam);
-    if (msg == WM_GETMINMAXINFO) {
-        auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
-        info->ptMaxTrackSize = {16000, 16000};
-        info->ptMaxSize = {16000, 16000};
-    }
-    return result;
-}
-
-// The main window as the program opens it, on a folder of its own.
-class MainWindow {
+// The main window as the program opens it, pointed at a file without a click.
+class MainWindow : public BenchWindow {
 public:
-    explicit MainWindow(const std::wstring& folder)
-    {
-        SetCurrentDirectoryW(folder.c_str());
-        form_ = std::make_unique<ui::Form1>();
-        if (!form_->Create())
-            return;
-        ui::SetMainForm(form_.get());
-        SetWindowSubclass(form_->Hwnd(), LargeScreenProc, 1, 0);
-        form_->Show();
-        forms::DoEvents();
-        ok_ = true;
-    }
-    ~MainWindow()
-    {
-        if (form_ && form_->Hwnd())
-            RemoveWindowSubclass(form_->Hwnd(), LargeScreenProc, 1);
-        ui::SetMainForm(nullptr);
-        form_.reset();
-        forms::DoEvents();
-    }
-    MainWindow(const MainWindow&) = delete;
-    MainWindow& operator=(const MainWindow&) = delete;
-
-    bool Ok() const { return ok_; }
-    ui::Form1& Form() { return *form_; }
-
-    // Sizes the window so that the layout rule gives the preview exactly this size.
-    bool SizePreview(int width, int height)
-    {
-        ui::Form1& form = *form_;
-        for (int attempt = 0; attempt < 8; ++attempt) {
-            const int dw = width - form.PicW.ScaleWidth();
-            const int dh = height - form.PicW.ScaleHeight();
-            if (dw == 0 && dh == 0)
-                break;
-            form.SetOuterSize(form.Width() + dw, form.Height() + dh);
-        }
-        Settle();
-        return form.PicW.ScaleWidth() == width && form.PicW.ScaleHeight() == height;
-    }
-
-    // Lets the delayed redraw of the last resize happen, as it would while the user pauses.
-    void Settle()
-    {
-        const double until = NowMs() + 2000;
-        while (form_->ResizeTicks < 12 && NowMs() < until) {
-            MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
-            forms::DoEvents();
-        }
-    }
-
-    // Points the lists at the folder and puts the selection on the file, without raising a click.
+    using BenchWindow::BenchWindow;
     bool PointAt(const std::wstring& folder, const std::wstring& name)
     {
-        ui::Form1& form = *form_;
-        if (!form.File1.SetPath(folder))
-            return false;
-        for (int i = 0; i < form.File1.ListCount(); ++i) {
-            if (form.File1.List(i) == name) {
-                SendMessageW(form.File1.Hwnd(), LB_SETCURSEL, static_cast<WPARAM>(i), 0);
-                return true;
-            }
-        }
-        return false;
+        return Form().File1.SetPath(folder) && BenchWindow::PointAt(name) >= 0;
     }
-
-private:
-    std::unique_ptr<ui::Form1> form_;
-    bool ok_ = false;
 };
 
 bool WriteEmptyFile(const std::wstring& path)

@@ -11,7 +11,7 @@ namespace bench {
 
 using Microsoft::WRL::ComPtr;
 
-forms::Picture PatternPicture(int width, int height, unsigned seed)
+forms::Picture PatternPicture(int width, int height, unsigned seed, bool premultiplied)
 {
     void* bits = nullptr;
     forms::UniqueHbitmap dib = forms::CreateDib32(width, height, &bits);
@@ -24,7 +24,7 @@ forms::Picture PatternPicture(int width, int height, unsigned seed)
         state = state * 1664525u + 1013904223u;
         pixel[i] = 0xff000000u | (state >> 8);
     }
-    return forms::Picture(std::move(dib), width, height, false);
+    return forms::Picture(std::move(dib), width, height, false, premultiplied);
 }
 
 bool WriteJpeg(const std::wstring& path, int width, int height)

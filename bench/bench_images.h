@@ -10,7 +10,8 @@
 namespace bench {
 
 // A picture whose neighbouring pixels differ, so no copy can be skipped as uniform.
-forms::Picture PatternPicture(int width, int height, unsigned seed);
+// Opaque noise; straight alpha (as decoded files have it) when not premultiplied.
+forms::Picture PatternPicture(int width, int height, unsigned seed, bool premultiplied = true);
 
 // Writes a photo-like JPEG through WIC, a strip at a time so that writing it takes little memory.
 bool WriteJpeg(const std::wstring& path, int width, int height);

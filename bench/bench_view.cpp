@@ -25,23 +25,6 @@ constexpr int kPreviewWidth = 3840;
 constexpr int kPreviewHeight = 2160;
 constexpr std::array<int, 6> kZooms{25, 50, 100, 200, 400, 800};
 
-// A picture as a decoded file gives it: straight alpha, so the view reads its pixels directly.
-forms::Picture DecodedLikePicture(int width, int height, unsigned seed)
-{
-    void* bits = nullptr;
-    forms::UniqueHbitmap dib = forms::CreateDib32(width, height, &bits);
-    if (!dib || !bits)
-        return forms::Picture();
-    auto* pixel = static_cast<std::uint32_t*>(bits);
-    std::uint32_t state = seed * 2654435761u + 1u;
-    const std::size_t count = static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
-    for (std::size_t i = 0; i < count; ++i) {
-        state = state * 1664525u + 1013904223u;
-        pixel[i] = 0xff000000u | (state >> 8);
-    }
-    return forms::Picture(std::move(dib), width, height, false, false);
-}
-
 // The worst step of one kind of operation, in copies of the preview.
 struct Worst {
     double ratio = 0;
@@ -89,7 +72,7 @@ Figure MeasureTileSize(ui::Form1& form, const LargeScreen& screen, const Preview
                        int width, int height, int repetitions)
 {
     Figure figure{FormatText("view %dx%d", width, height), 0, 2, ""};
-    form.ShowPicture(DecodedLikePicture(width, height, static_cast<unsigned>(width * 31 + height)));
+    form.ShowPicture(PatternPicture(width, height, static_cast<unsigned>(width * 31 + height), false));
     Commands::TilePicture(form.PicW, form.PicM);
     form.RefreshView();
     forms::DoEvents();
