@@ -180,6 +180,16 @@ std::optional<ZoomStep> StepOf(int zoomPercent)
     return std::nullopt;
 }
 
+long long ViewPeriod(int tileSide, int zoomPercent)
+{
+    const std::optional<ZoomStep> step = StepOf(zoomPercent);
+    if (tileSide <= 0 || !step)
+        return 0;
+    // Reducing: screen x shows plane column x * k, which repeats once x * k is a multiple of the side.
+    return step->reduces ? tileSide / std::gcd(tileSide, step->factor)
+                         : static_cast<long long>(tileSide) * step->factor;
+}
+
 void RenderView(ConstPixels tile, MutablePixels target, ViewParams params, std::uint32_t background)
 {
     if (target.Empty())
