@@ -1,4 +1,6 @@
-// quadrino_bench [--data FOLDER] [--work FOLDER] [--repetitions N]
+// quadrino_bench [--data FOLDER] [--work FOLDER] [--repetitions N] [--only GROUP]
+// GROUP picks one group of figures by name (memory, tiling, selection, browsing, outputs, leaks,
+// keyboard, startup, view); without it all run.
 // Prints one line per figure: its ratio, the target and the two measurements behind it.
 
 #include <windows.h>
@@ -35,6 +37,7 @@ std::wstring FullPath(const std::wstring& path)
 int wmain(int argc, wchar_t** argv)
 {
     bench::Setup setup;
+    std::wstring only;
     for (int i = 1; i + 1 < argc; i += 2) {
         const std::wstring option = argv[i];
         if (option == L"--data")
@@ -43,6 +46,8 @@ int wmain(int argc, wchar_t** argv)
             setup.workFolder = WithBackslash(FullPath(argv[i + 1]));
         else if (option == L"--repetitions")
             setup.repetitions = std::max(3, _wtoi(argv[i + 1]));
+        else if (option == L"--only")
+            only = argv[i + 1];
     }
     if (setup.workFolder.empty()) {
         wchar_t temp[MAX_PATH] = {};
@@ -63,28 +68,40 @@ int wmain(int argc, wchar_t** argv)
     Commands::CrLf = L"\r\n";
 
     bool allOk = true;
+    const auto wanted = [&only](const wchar_t* group) { return only.empty() || only == group; };
     const auto run = [&](const std::vector<bench::Figure>& figures) {
         for (const bench::Figure& figure : figures)
             allOk = allOk && figure.Ok();
     };
     // Memory first: its peak must not be hidden by what the other figures allocate. Saving peaks far
     // lower than showing a large picture, so it goes before without hiding the other's peak.
-    run(bench::MeasureSavingMemory(setup));
-    run(bench::MeasureMemory(setup));
-    run(bench::MeasureTiling(setup));
-    run(bench::MeasureSelectionAndResizing(setup));
-    if (bench::PrepareBrowseFolder(setup.browseFolder)) {
-        run(bench::MeasureBrowsing(setup));
-    } else {
-        std::fputs("browsing: the folder of 20,000 files could not be made\n", stdout);
-        allOk = false;
+    if (wanted(L"memory")) {
+        run(bench::MeasureSavingMemory(setup));
+        run(bench::MeasureMemory(setup));
     }
-    run(bench::MeasureOutputs(setup));
-    run(bench::MeasureLeaks(setup));
+    if (wanted(L"tiling"))
+        run(bench::MeasureTiling(setup));
+    if (wanted(L"selection"))
+        run(bench::MeasureSelectionAndResizing(setup));
+    if (wanted(L"browsing")) {
+        if (bench::PrepareBrowseFolder(setup.browseFolder)) {
+            run(bench::MeasureBrowsing(setup));
+        } else {
+            std::fputs("browsing: the folder of 20,000 files could not be made\n", stdout);
+            allOk = false;
+        }
+    }
+    if (wanted(L"outputs"))
+        run(bench::MeasureOutputs(setup));
+    if (wanted(L"leaks"))
+        run(bench::MeasureLeaks(setup));
     // What the user feels directly: a held key, the start, the seam workbench.
-    run(bench::MeasureKeyboardBrowsing(setup));
-    run(bench::MeasureStartup(setup));
-    run(bench::MeasureView(setup));
+    if (wanted(L"keyboard"))
+        run(bench::MeasureKeyboardBrowsing(setup));
+    if (wanted(L"startup"))
+        run(bench::MeasureStartup(setup));
+    if (wanted(L"view"))
+        run(bench::MeasureView(setup));
     std::printf("%s\n", allOk ? "all figures within their targets" : "SOME FIGURES OVER TARGET");
     std::fflush(stdout);
     OleUninitialize();

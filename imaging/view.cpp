@@ -7,6 +7,11 @@
 
 #include "imaging/composite.h"
 
+#if defined(_M_X64) || defined(__SSE2__)
+#include <emmintrin.h>
+#define QUADRINO_STREAMING_STORES 1
+#endif
+
 namespace imaging {
 
 namespace {
@@ -26,6 +31,42 @@ void FillRow(std::uint8_t* row, int width, std::uint32_t value)
         StorePixel(row + std::size_t(x) * 4, value);
 }
 
+// A view larger than this does not stay in the cache while the paint writes the screen.
+constexpr std::size_t kStreamFromBytes = std::size_t(8) << 20;
+
+bool Streams(const MutablePixels& target)
+{
+    return RowBytes(target) * std::size_t(target.height) >= kStreamFromBytes;
+}
+
+// Copies a row of the view. A large view is read back from memory by the paint anyway: streaming
+// stores skip loading the target into the cache first, which costs about as much as the write itself.
+void WriteRow(std::uint8_t* out, const std::uint8_t* source, std::size_t bytes, bool stream)
+{
+#ifdef QUADRINO_STREAMING_STORES
+    std::size_t done = 0;
+    if (stream && (reinterpret_cast<std::uintptr_t>(out) & 3) == 0) {
+        for (; done + 4 <= bytes && (reinterpret_cast<std::uintptr_t>(out + done) & 15) != 0; done += 4)
+            std::memcpy(out + done, source + done, 4);
+        for (; done + 16 <= bytes; done += 16)
+            _mm_stream_si128(reinterpret_cast<__m128i*>(out + done),
+                             _mm_loadu_si128(reinterpret_cast<const __m128i*>(source + done)));
+    }
+    std::memcpy(out + done, source + done, bytes - done);
+#else
+    (void)stream;
+    std::memcpy(out, source, bytes);
+#endif
+}
+
+// Streaming stores must be ordered before anyone else reads the pixels.
+void FinishStreaming()
+{
+#ifdef QUADRINO_STREAMING_STORES
+    _mm_sfence();
+#endif
+}
+
 // Repeats the first `blockWidth` pixels of each of the first `blockHeight` rows across the row,
 // then those rows down the target; doubling keeps the copies few and long.
 void Replicate(MutablePixels target, int blockWidth, int blockHeight)
@@ -33,8 +74,9 @@ void Replicate(MutablePixels target, int blockWidth, int blockHeight)
     const std::size_t rowBytes = RowBytes(target);
     for (int y = 0; y < blockHeight; ++y)
         RepeatPrefix(target.Row(y), std::size_t(blockWidth) * 4, rowBytes);
+    const bool stream = Streams(target);
     for (int y = blockHeight; y < target.height; ++y)
-        std::memcpy(target.Row(y), target.Row(y - blockHeight), rowBytes);
+        WriteRow(target.Row(y), target.Row(y - blockHeight), rowBytes, stream);
 }
 
 // Copies `count` tile pixels to `out` composited; plain copies for opaque runs.
@@ -78,18 +120,21 @@ void RenderEnlarged(ConstPixels tile, MutablePixels target, ViewParams params, i
 {
     const int blockWidth = static_cast<int>(std::min(target.width * 1LL, tile.width * 1LL * k));
     const int blockHeight = static_cast<int>(std::min(target.height * 1LL, tile.height * 1LL * k));
+    // Each picture row is enlarged once into a row that stays in the cache, then written k times.
+    std::vector<std::uint8_t> row(RowBytes(target));
+    const bool stream = Streams(target);
     int previousRow = -1;
     for (int sy = 0; sy < blockHeight; ++sy) {
         const int ty = Wrap(FloorDiv(static_cast<long long>(sy) - params.originY, k), tile.height);
-        if (ty == previousRow) {
-            std::memcpy(target.Row(sy), target.Row(sy - 1), RowBytes(target));
-            continue;
+        if (ty != previousRow) {
+            previousRow = ty;
+            EnlargeRow(tile.Row(ty), tile.width, k, params.originX, blockWidth, background, row.data());
+            RepeatPrefix(row.data(), std::size_t(blockWidth) * 4, row.size());
         }
-        previousRow = ty;
-        EnlargeRow(tile.Row(ty), tile.width, k, params.originX, blockWidth, background, target.Row(sy));
-        Replicate(MutablePixels{target.width, 1, target.stride, target.Row(sy)}, blockWidth, 1);
+        WriteRow(target.Row(sy), row.data(), row.size(), stream);
     }
-    Replicate(target, target.width, blockHeight);
+    for (int sy = blockHeight; sy < target.height; ++sy)
+        WriteRow(target.Row(sy), target.Row(sy - blockHeight), RowBytes(target), stream);
 }
 
 // Per-column channel sums, two 16-bit lanes a word: blue and red in one, green and (unused) alpha
@@ -180,6 +225,16 @@ std::optional<ZoomStep> StepOf(int zoomPercent)
     return std::nullopt;
 }
 
+long long ViewPeriod(int tileSide, int zoomPercent)
+{
+    const std::optional<ZoomStep> step = StepOf(zoomPercent);
+    if (tileSide <= 0 || !step)
+        return 0;
+    // Reducing: screen x shows plane column x * k, which repeats once x * k is a multiple of the side.
+    return step->reduces ? tileSide / std::gcd(tileSide, step->factor)
+                         : static_cast<long long>(tileSide) * step->factor;
+}
+
 void RenderView(ConstPixels tile, MutablePixels target, ViewParams params, std::uint32_t background)
 {
     if (target.Empty())
@@ -188,12 +243,14 @@ void RenderView(ConstPixels tile, MutablePixels target, ViewParams params, std::
     if (tile.Empty() || !step) {
         FillRow(target.Row(0), target.width, background | 0xFF000000u);
         Replicate(target, target.width, 1);
+        FinishStreaming();
         return;
     }
     if (step->reduces)
         RenderReduced(tile, target, params, step->factor, background);
     else
         RenderEnlarged(tile, target, params, step->factor, background);
+    FinishStreaming();
 }
 
 }  // namespace imaging

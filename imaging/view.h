@@ -26,6 +26,11 @@ struct ZoomStep {
 // The step for 100 * k percent (k up to 64) or 100 / k percent (k up to 16); nothing for other zooms.
 std::optional<ZoomStep> StepOf(int zoomPercent);
 
+// How far the view repeats along one axis, in screen pixels: shifted by this much it looks the same,
+// at any origin. Enlarging: the enlarged tile side; reducing: side / gcd(side, factor). 0 when there
+// is no tile or no such zoom.
+long long ViewPeriod(int tileSide, int zoomPercent);
+
 // Fills all of `target` with the tiling of `tile` composited over `background` (0x00RRGGBB),
 // output alpha 255: nearest neighbour when enlarging, an exact box average when reducing.
 // An empty tile or an unsupported zoom fills the target with the background alone.

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <utility>
 #include <vector>
 
 #include "helpers.h"
@@ -63,6 +64,28 @@ TEST(ImagingView, EveryZoomOriginAndTileSizeMatchesTheDefinition)
                             << origin[1] << " at " << x << "," << y;
             }
     }
+}
+
+TEST(ImagingView, TheViewRepeatsByItsPeriodAtEveryOrigin)
+{
+    EXPECT_EQ(ViewPeriod(5, 50), 5);
+    EXPECT_EQ(ViewPeriod(4, 50), 2);
+    EXPECT_EQ(ViewPeriod(6, 25), 3);
+    EXPECT_EQ(ViewPeriod(3, 800), 24);
+    EXPECT_EQ(ViewPeriod(0, 100), 0);
+    EXPECT_EQ(ViewPeriod(3, 33), 0);
+    for (const auto& size : {std::pair{1, 1}, std::pair{6, 4}, std::pair{5, 7}, std::pair{12, 9}})
+        for (int zoom : {25, 50, 100, 200}) {
+            const Image32 tile = imagingtest::SampleTile(size.first, size.second, 3u);
+            const long long px = ViewPeriod(size.first, zoom);
+            const long long py = ViewPeriod(size.second, zoom);
+            const ViewParams p{-5, 3, zoom};
+            const Image32 view = Render(tile, 40, 30, p);
+            const Image32 shifted = Render(tile, 40, 30, {p.originX + static_cast<int>(px), p.originY, zoom});
+            const Image32 lowered = Render(tile, 40, 30, {p.originX, p.originY + static_cast<int>(py), zoom});
+            EXPECT_EQ(view.pixels, shifted.pixels) << size.first << "x" << size.second << " zoom " << zoom;
+            EXPECT_EQ(view.pixels, lowered.pixels) << size.first << "x" << size.second << " zoom " << zoom;
+        }
 }
 
 TEST(ImagingView, HandCheckedShiftSquaresAndAverages)

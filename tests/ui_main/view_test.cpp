@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include "forms/events.h"
+#include "imaging/borders.h"
 #include "imaging/seam.h"
+#include "imaging/view.h"
 #include "support/main_window_test.h"
 #include "support/read_back.h"
 
@@ -157,6 +159,37 @@ TEST_F(ViewTest, ThePopupMenuOffersTheAidsInOrderWithTheSeamLine)
     EXPECT_EQ(shown.At(kWidth, 5) & shown.At(kWidth, 6), 0u);
     EXPECT_TRUE(IsTiling(ReadDc(form_->PicW.Hdc(), shown.width, shown.height), kWidth, kHeight, 7));
     EXPECT_EQ(form_->SeamText(), items[7]);
+}
+
+TEST_F(ViewTest, EveryZoomPanAndBorderShowsTheViewAsDrawnForItsOrigin)
+{
+    // The screen may be painted from a block drawn for another origin: wrapped, and the dots keeping their parity.
+    const ui::Form1::TileSource tile = form_->CurrentTile();
+    const int width = form_->PicW.ScaleWidth();
+    const int height = form_->PicW.ScaleHeight();
+    for (const bool borders : {false, true}) {
+        if (form_->TileBorders() != borders)
+            form_->mnuBorders_Click();
+        for (const int zoom : {25, 50, 200, 800}) {
+            form_->SetZoom(zoom, POINT{3, 2});
+            form_->PicW_DragStart();
+            for (const POINT pan : {POINT{0, 0}, POINT{1, 0}, POINT{-3, 2}, POINT{41, -29}}) {
+                form_->PicW_Drag(pan.x, pan.y);
+                const POINT origin = form_->ViewOrigin();
+                const imaging::ViewParams params{origin.x, origin.y, zoom};
+                imaging::Image32 expected(width, height);
+                imaging::RenderView(tile.pixels, expected.View(), params, tile.background);
+                if (borders)
+                    imaging::DrawTileBorders(expected.View(), params, kWidth, kHeight);
+                const Pixels shown = Shown();
+                for (int y = 0; y < height; ++y)
+                    for (int x = 0; x < width; ++x)
+                        ASSERT_EQ(shown.At(x, y), expected.At(x, y) & 0xFFFFFFu)
+                            << "zoom " << zoom << " borders " << borders << " origin " << origin.x << "," << origin.y
+                            << " at " << x << "," << y;
+            }
+        }
+    }
 }
 
 }  // namespace

@@ -21,6 +21,7 @@
 #include "forms/popup_menu.h"
 #include "forms/tool_tip.h"
 #include "imaging/pixels.h"
+#include "imaging/view.h"
 #include "ui/main/view_canvas.h"
 #include "forms/timer.h"
 
@@ -165,7 +166,12 @@ private:
     bool PicW_Paint(HDC dc, const RECT& area);
     bool PlainView() const;
     void ViewChanged();
-    bool RenderViewImage(int width, int height);
+    imaging::ViewParams ShownViewParams() const;
+    // The tile the view repeats, taken once per tiling (CurrentTile may copy PicM's image).
+    const TileSource& ViewTile();
+    // Whether the canvas holds what the view shows at `params`, as it is or shifted.
+    bool CanvasShows(const imaging::ViewParams& params) const;
+    bool RenderViewImage(int width, int height, const imaging::ViewParams& params);
     void UpdateSeamTip();
     struct ViewState {
         bool halfOffset = false;
@@ -176,7 +182,19 @@ private:
     };
     ViewState view_;
     std::pair<long long, long long> dragFrom_{0, 0};
-    bool viewStale_ = true;
+    // What the canvas holds: the view rendered at `rendered` into its top-left width x height. When the
+    // view repeats within that block, every origin is painted from it, shifted and wrapped.
+    struct CanvasBlock {
+        bool valid = false;
+        bool repeats = false;
+        bool borders = false;
+        int width = 0;
+        int height = 0;
+        imaging::ViewParams rendered{};
+    };
+    CanvasBlock block_;
+    TileSource viewTile_;
+    bool viewTileTaken_ = false;
     ViewCanvas canvas_;
     forms::ToolTip previewTips_;
     const void* seamFor_ = nullptr;  // the tile seamText_ was measured for

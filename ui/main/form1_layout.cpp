@@ -110,7 +110,7 @@ void Form1::Form_Resize()
     }
 
     ResizeTicks = 1;
-    viewStale_ = true;
+    block_.valid = false;
     CopyPreviewToClipboard();
 }
 

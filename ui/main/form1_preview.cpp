@@ -64,13 +64,14 @@ void Form1::File1_Click()
 void Form1::RefreshView()
 {
     // The view keeps its zoom and offset for the new picture; the half offset is half of the new tile.
+    viewTileTaken_ = false;
+    block_.valid = false;
     if (view_.halfOffset) {
-        const imaging::ConstPixels tile = CurrentTile().pixels;
+        const imaging::ConstPixels tile = ViewTile().pixels;
         view_.originX = imaging::HalfTile(tile.width) * 8LL;
         view_.originY = imaging::HalfTile(tile.height) * 8LL;
     }
     if (!PlainView()) {
-        viewStale_ = true;
         ViewChanged();
     }
     UpdateSeamTip();

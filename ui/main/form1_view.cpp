@@ -78,7 +78,7 @@ void Form1::Form_Accelerator(WORD id)
 void Form1::mnuHalfOffset_Click()
 {
     view_.halfOffset = !view_.halfOffset;
-    const imaging::ConstPixels tile = CurrentTile().pixels;
+    const imaging::ConstPixels tile = ViewTile().pixels;
     // On: the tile's edges meet in the middle of the screen. Off: back to the corner.
     view_.originX = view_.halfOffset ? imaging::HalfTile(tile.width) * kUnits : 0;
     view_.originY = view_.halfOffset ? imaging::HalfTile(tile.height) * kUnits : 0;
@@ -177,7 +177,7 @@ void Form1::PicW_ContextMenu(POINT screenPoint)
 
 std::wstring Form1::SeamText()
 {
-    const TileSource tile = CurrentTile();
+    const TileSource& tile = ViewTile();
     if (tile.pixels.Empty())
         return L"Kein Bild";
     // Measured once per picture: a picture that stays keeps its line.
@@ -204,15 +204,74 @@ bool Form1::PlainView() const
 
 void Form1::ViewChanged()
 {
-    const imaging::ConstPixels tile = CurrentTile().pixels;
+    const imaging::ConstPixels tile = ViewTile().pixels;
     // The origin only matters within one tile's width and height of the picture.
     if (tile.width > 0 && tile.height > 0) {
         view_.originX = imaging::Wrap(view_.originX, tile.width * static_cast<int>(kUnits));
         view_.originY = imaging::Wrap(view_.originY, tile.height * static_cast<int>(kUnits));
     }
-    viewStale_ = true;
     PicW.Refresh();
 }
+
+imaging::ViewParams Form1::ShownViewParams() const
+{
+    const POINT origin = ViewOrigin();
+    return {origin.x, origin.y, view_.zoom};
+}
+
+const Form1::TileSource& Form1::ViewTile()
+{
+    if (!viewTileTaken_) {
+        viewTile_ = CurrentTile();
+        viewTileTaken_ = true;
+    }
+    return viewTile_;
+}
+
+bool Form1::CanvasShows(const imaging::ViewParams& params) const
+{
+    const imaging::ViewParams& at = block_.rendered;
+    if (!block_.valid || block_.borders != view_.borders || at.zoomPercent != params.zoomPercent)
+        return false;
+    if (!block_.repeats)
+        return at.originX == params.originX && at.originY == params.originY;
+    // The dots of the borders alternate with x + y on the screen, so a shift must keep that parity.
+    return !block_.borders || ((at.originX + at.originY - params.originX - params.originY) & 1) == 0;
+}
+
+namespace {
+
+// Block pixels a repeating block should at least span, so a paint takes few blits.
+constexpr int kMinBlockSide = 1024;
+
+// The side of a block that holds whole periods: at least kMinBlockSide where it fits, at most
+// `extent`; even when the dotted borders must keep their parity. 0 when not one period fits.
+int BlockSide(long long period, int extent, bool even)
+{
+    const long long unit = even && period % 2 != 0 ? period * 2 : period;
+    if (unit <= 0 || unit > extent)
+        return 0;
+    const long long periods = std::min((kMinBlockSide + unit - 1) / unit, extent / unit);
+    return static_cast<int>(std::max(1LL, periods) * unit);
+}
+
+// Paints `area` with screen pixel (x, y) taken from block pixel ((x + shiftX) mod width, (y + shiftY) mod height).
+void BlitWrapped(HDC dc, const RECT& area, HDC block, int width, int height, int shiftX, int shiftY)
+{
+    for (int y = area.top; y < area.bottom;) {
+        const int sourceY = imaging::Wrap(static_cast<long long>(y) + shiftY, height);
+        const int rows = std::min(height - sourceY, static_cast<int>(area.bottom - y));
+        for (int x = area.left; x < area.right;) {
+            const int sourceX = imaging::Wrap(static_cast<long long>(x) + shiftX, width);
+            const int columns = std::min(width - sourceX, static_cast<int>(area.right - x));
+            forms::SkipIfFalse(BitBlt(dc, x, y, columns, rows, block, sourceX, sourceY, SRCCOPY), L"draw view");
+            x += columns;
+        }
+        y += rows;
+    }
+}
+
+}  // namespace
 
 bool Form1::PicW_Paint(HDC dc, const RECT& area)
 {
@@ -222,28 +281,44 @@ bool Form1::PicW_Paint(HDC dc, const RECT& area)
     const int height = PicW.ScaleHeight();
     if (width <= 0 || height <= 0)
         return false;
-    if (viewStale_ || canvas_.Width() != width || canvas_.Height() != height) {
-        if (!RenderViewImage(width, height))
+    if (canvas_.Width() != width || canvas_.Height() != height) {
+        block_.valid = false;
+        if (!canvas_.Resize(width, height))
             return false;
     }
-    forms::SkipIfFalse(BitBlt(dc, area.left, area.top, area.right - area.left, area.bottom - area.top, canvas_.Dc(),
-                              area.left, area.top, SRCCOPY),
-                       L"draw view");
+    const imaging::ViewParams params = ShownViewParams();
+    if (!CanvasShows(params) && !RenderViewImage(width, height, params))
+        return false;
+    // Pan and offset only move a repeating view: the block is painted shifted, not drawn again.
+    BlitWrapped(dc, area, canvas_.Dc(), block_.width, block_.height, block_.rendered.originX - params.originX,
+                block_.rendered.originY - params.originY);
     return true;
 }
 
-bool Form1::RenderViewImage(int width, int height)
+bool Form1::RenderViewImage(int width, int height, const imaging::ViewParams& params)
 {
-    if (!canvas_.Resize(width, height))
-        return false;
-    const TileSource tile = CurrentTile();
-    const imaging::ViewParams params{ViewOrigin().x, ViewOrigin().y, view_.zoom};
-    const imaging::MutablePixels target{width, height, static_cast<std::ptrdiff_t>(width) * 4, canvas_.Bits()};
+    const TileSource& tile = ViewTile();
+    CanvasBlock block;
+    block.borders = view_.borders;
+    block.width = BlockSide(imaging::ViewPeriod(tile.pixels.width, params.zoomPercent), width, block.borders);
+    block.height = BlockSide(imaging::ViewPeriod(tile.pixels.height, params.zoomPercent), height, block.borders);
+    block.repeats = block.width > 0 && block.height > 0;
+    if (block.repeats) {
+        // Rendered with the dots' parity of `params`: a shift by even block sides keeps it.
+        block.rendered = {block.borders ? (params.originX + params.originY) & 1 : 0, 0, params.zoomPercent};
+    } else {
+        block.width = width;
+        block.height = height;
+        block.rendered = params;
+    }
+    const imaging::MutablePixels target{block.width, block.height, static_cast<std::ptrdiff_t>(width) * 4,
+                                        canvas_.Bits()};
     GdiFlush();
-    imaging::RenderView(tile.pixels, target, params, tile.background);
-    if (view_.borders)
-        imaging::DrawTileBorders(target, params, tile.pixels.width, tile.pixels.height);
-    viewStale_ = false;
+    imaging::RenderView(tile.pixels, target, block.rendered, tile.background);
+    if (block.borders)
+        imaging::DrawTileBorders(target, block.rendered, tile.pixels.width, tile.pixels.height);
+    block.valid = true;
+    block_ = block;
     return true;
 }
 
