@@ -195,6 +195,7 @@ private:
     CanvasBlock block_;
     TileSource viewTile_;
     bool viewTileTaken_ = false;
+    void ForgetViewTile();
     ViewCanvas canvas_;
     forms::ToolTip previewTips_;
     const void* seamFor_ = nullptr;  // the tile seamText_ was measured for

@@ -64,8 +64,7 @@ void Form1::File1_Click()
 void Form1::RefreshView()
 {
     // The view keeps its zoom and offset for the new picture; the half offset is half of the new tile.
-    viewTileTaken_ = false;
-    block_.valid = false;
+    ForgetViewTile();
     if (view_.halfOffset) {
         const imaging::ConstPixels tile = ViewTile().pixels;
         view_.originX = imaging::HalfTile(tile.width) * 8LL;
@@ -77,14 +76,24 @@ void Form1::RefreshView()
     UpdateSeamTip();
 }
 
+void Form1::ForgetViewTile()
+{
+    // The view takes the tile afresh, and the old picture's memory is not held for it.
+    viewTile_ = TileSource{};
+    viewTileTaken_ = false;
+    block_.valid = false;
+}
+
 void Form1::ShowPicture(forms::Picture picture)
 {
+    ForgetViewTile();
     PicM.SetPicture(picture);
     shown_ = PicM.HasPicture() ? std::make_shared<const forms::Picture>(std::move(picture)) : nullptr;
 }
 
 void Form1::ClearShownPicture()
 {
+    ForgetViewTile();
     PicM.ClearPicture();
     shown_.reset();
 }
