@@ -105,10 +105,7 @@ TEST_F(CopyCommandTest, StillTakenNameIsRefusedWithTheWholeNameSelected)
 
 TEST_F(CopyCommandTest, EmptyNameIsRefusedAndTheDialogStays)
 {
-    const std::wstring source = AddSource(L"Wand.bmp", 0x11);
-    AddTile(L"Wand.bmp", 0x22);
-    SelectSource(L"Wand.bmp");
-    form_->mnuCopy_Click();
+    const std::wstring source = OpenNameConflict(false);
     ui::frmCopy& dialog = ui::CopyDialog();
     ASSERT_TRUE(dialog.IsLoaded());
 
@@ -120,10 +117,7 @@ TEST_F(CopyCommandTest, EmptyNameIsRefusedAndTheDialogStays)
 
 TEST_F(CopyCommandTest, CancelCopiesNothingAndReloadsThePreview)
 {
-    AddSource(L"Wand.bmp", 0x11);
-    AddTile(L"Wand.bmp", 0x22);
-    SelectSource(L"Wand.bmp");
-    form_->mnuCopy_Click();
+    OpenNameConflict(false);
     ui::frmCopy& dialog = ui::CopyDialog();
     ASSERT_TRUE(dialog.IsLoaded());
     TypeChars(dialog.Text1.Hwnd(), L"Neu");
@@ -302,10 +296,7 @@ TEST_F(MoveCommandTest, TakenNameMovesThroughTheDialogWithoutAQuestion)
 
 TEST_F(MoveCommandTest, CancelMovesNothingAndReloadsThePreview)
 {
-    const std::wstring source = AddSource(L"Wand.bmp", 0x11);
-    AddTile(L"Wand.bmp", 0x22);
-    SelectSource(L"Wand.bmp");
-    form_->mnuMove_Click();
+    const std::wstring source = OpenNameConflict(true);
     ui::frmCopy& dialog = ui::CopyDialog();
     ASSERT_TRUE(dialog.IsLoaded());
     TypeChars(dialog.Text1.Hwnd(), L"X");

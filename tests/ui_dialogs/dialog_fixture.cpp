@@ -63,6 +63,18 @@ std::wstring FileCommandsTest::AddTile(const std::wstring& name, BYTE shade)
     return path;
 }
 
+std::wstring FileCommandsTest::OpenNameConflict(bool move)
+{
+    const std::wstring source = AddSource(L"Wand.bmp", 0x11);
+    AddTile(L"Wand.bmp", 0x22);
+    SelectSource(L"Wand.bmp");
+    if (move)
+        form_->mnuMove_Click();
+    else
+        form_->mnuCopy_Click();
+    return source;
+}
+
 void FileCommandsTest::SelectSource(const std::wstring& name)
 {
     std::wstring folder = images_.Path();

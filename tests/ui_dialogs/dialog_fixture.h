@@ -42,6 +42,9 @@ protected:
     std::wstring AddTile(const std::wstring& name, BYTE shade);
     // Shows the source folder in the file list and selects the file as the user would.
     void SelectSource(const std::wstring& name);
+    // Wand.bmp in both folders (shades 0x11 and 0x22), selected, then "kopieren" or "umbewegen":
+    // the copy dialog opens on the name conflict. Returns the source's full path.
+    std::wstring OpenNameConflict(bool move);
     bool ListShows(const std::wstring& name) const { return IndexInFile1(name) >= 0; }
 };
 

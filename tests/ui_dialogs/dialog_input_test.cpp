@@ -19,10 +19,7 @@ protected:
     // Opens the copy dialog on Wand.bmp, whose name is taken in the collection folder.
     ui::frmCopy& OpenCopyDialog()
     {
-        AddSource(L"Wand.bmp", 0x11);
-        AddTile(L"Wand.bmp", 0x22);
-        SelectSource(L"Wand.bmp");
-        form_->mnuCopy_Click();
+        OpenNameConflict(false);
         return ui::CopyDialog();
     }
     ui::frmRename& OpenRenameDialog()

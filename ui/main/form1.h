@@ -167,8 +167,9 @@ private:
     bool PlainView() const;
     void ViewChanged();
     imaging::ViewParams ShownViewParams() const;
-    // The tile the view repeats, taken once per tiling (CurrentTile may copy PicM's image).
-    const TileSource& ViewTile();
+    // The tile the view and the clipboard repeat, taken once per tiling (CurrentTile may copy PicM's
+    // image); ShowPicture, ClearShownPicture and RefreshView take it anew.
+    const TileSource& ShownTile();
     // Whether the canvas holds what the view shows at `params`, as it is or shifted.
     bool CanvasShows(const imaging::ViewParams& params) const;
     bool RenderViewImage(int width, int height, const imaging::ViewParams& params);
@@ -193,9 +194,9 @@ private:
         imaging::ViewParams rendered{};
     };
     CanvasBlock block_;
-    TileSource viewTile_;
-    bool viewTileTaken_ = false;
-    void ForgetViewTile();
+    TileSource shownTile_;
+    bool shownTileTaken_ = false;
+    void ForgetShownTile();  // the picture changed: ShownTile is taken anew
     ViewCanvas canvas_;
     forms::ToolTip previewTips_;
     const void* seamFor_ = nullptr;  // the tile seamText_ was measured for

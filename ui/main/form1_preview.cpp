@@ -64,9 +64,9 @@ void Form1::File1_Click()
 void Form1::RefreshView()
 {
     // The view keeps its zoom and offset for the new picture; the half offset is half of the new tile.
-    ForgetViewTile();
+    ForgetShownTile();
     if (view_.halfOffset) {
-        const imaging::ConstPixels tile = ViewTile().pixels;
+        const imaging::ConstPixels tile = ShownTile().pixels;
         view_.originX = imaging::HalfTile(tile.width) * 8LL;
         view_.originY = imaging::HalfTile(tile.height) * 8LL;
     }
@@ -76,24 +76,24 @@ void Form1::RefreshView()
     UpdateSeamTip();
 }
 
-void Form1::ForgetViewTile()
+void Form1::ForgetShownTile()
 {
-    // The view takes the tile afresh, and the old picture's memory is not held for it.
-    viewTile_ = TileSource{};
-    viewTileTaken_ = false;
+    // The view and the clipboard take the tile afresh, and the old picture's memory is not held for it.
+    shownTile_ = TileSource{};
+    shownTileTaken_ = false;
     block_.valid = false;
 }
 
 void Form1::ShowPicture(forms::Picture picture)
 {
-    ForgetViewTile();
+    ForgetShownTile();
     PicM.SetPicture(picture);
     shown_ = PicM.HasPicture() ? std::make_shared<const forms::Picture>(std::move(picture)) : nullptr;
 }
 
 void Form1::ClearShownPicture()
 {
-    ForgetViewTile();
+    ForgetShownTile();
     PicM.ClearPicture();
     shown_.reset();
 }
@@ -139,7 +139,7 @@ void Form1::CopyPreviewToClipboard()
     const int width = PicW.ScaleWidth();
     const int height = PicW.ScaleHeight();
     forms::SkipIfFalse(
-        forms::ClipboardSetBitmap(Hwnd(), PicW.Hdc(), width, height, TilingWithAlpha(CurrentTile(), width, height)),
+        forms::ClipboardSetBitmap(Hwnd(), PicW.Hdc(), width, height, TilingWithAlpha(ShownTile(), width, height)),
         L"copy");
 }
 

@@ -78,7 +78,7 @@ void Form1::Form_Accelerator(WORD id)
 void Form1::mnuHalfOffset_Click()
 {
     view_.halfOffset = !view_.halfOffset;
-    const imaging::ConstPixels tile = ViewTile().pixels;
+    const imaging::ConstPixels tile = ShownTile().pixels;
     // On: the tile's edges meet in the middle of the screen. Off: back to the corner.
     view_.originX = view_.halfOffset ? imaging::HalfTile(tile.width) * kUnits : 0;
     view_.originY = view_.halfOffset ? imaging::HalfTile(tile.height) * kUnits : 0;
@@ -177,7 +177,7 @@ void Form1::PicW_ContextMenu(POINT screenPoint)
 
 std::wstring Form1::SeamText()
 {
-    const TileSource& tile = ViewTile();
+    const TileSource& tile = ShownTile();
     if (tile.pixels.Empty())
         return L"Kein Bild";
     // Measured once per picture: a picture that stays keeps its line.
@@ -204,7 +204,7 @@ bool Form1::PlainView() const
 
 void Form1::ViewChanged()
 {
-    const imaging::ConstPixels tile = ViewTile().pixels;
+    const imaging::ConstPixels tile = ShownTile().pixels;
     // The origin only matters within one tile's width and height of the picture.
     if (tile.width > 0 && tile.height > 0) {
         view_.originX = imaging::Wrap(view_.originX, tile.width * static_cast<int>(kUnits));
@@ -219,13 +219,13 @@ imaging::ViewParams Form1::ShownViewParams() const
     return {origin.x, origin.y, view_.zoom};
 }
 
-const Form1::TileSource& Form1::ViewTile()
+const Form1::TileSource& Form1::ShownTile()
 {
-    if (!viewTileTaken_) {
-        viewTile_ = CurrentTile();
-        viewTileTaken_ = true;
+    if (!shownTileTaken_) {
+        shownTile_ = CurrentTile();
+        shownTileTaken_ = true;
     }
-    return viewTile_;
+    return shownTile_;
 }
 
 bool Form1::CanvasShows(const imaging::ViewParams& params) const
@@ -297,7 +297,7 @@ bool Form1::PicW_Paint(HDC dc, const RECT& area)
 
 bool Form1::RenderViewImage(int width, int height, const imaging::ViewParams& params)
 {
-    const TileSource& tile = ViewTile();
+    const TileSource& tile = ShownTile();
     CanvasBlock block;
     block.borders = view_.borders;
     block.width = BlockSide(imaging::ViewPeriod(tile.pixels.width, params.zoomPercent), width, block.borders);
