@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <optional>
+
 #include "forms/events.h"
 #include "imaging/borders.h"
 #include "imaging/seam.h"
@@ -27,15 +30,16 @@ protected:
         ASSERT_EQ(form_->PicM.ScaleWidth(), kWidth);
     }
 
-    // What PicW paints on the screen, drawn into a memory DC of the preview's size.
-    Pixels Shown() const
+    // What PicW paints on the screen, drawn into a memory DC of the preview's size; outside `area`
+    // the DC keeps what it had.
+    Pixels Shown(std::optional<RECT> area = std::nullopt) const
     {
         const int width = form_->PicW.ScaleWidth();
         const int height = form_->PicW.ScaleHeight();
         forms::UniqueHdc dc(CreateCompatibleDC(nullptr));
         forms::UniqueHbitmap bitmap = forms::CreateDib32(width, height, nullptr);
         forms::SelectGuard select(dc.get(), bitmap.get());
-        const RECT all{0, 0, width, height};
+        const RECT all = area.value_or(RECT{0, 0, width, height});
         if (!form_->PicW.onPaint || !form_->PicW.onPaint(dc.get(), all))
             BitBlt(dc.get(), 0, 0, width, height, form_->PicW.Hdc(), 0, 0, SRCCOPY);
         return ReadDc(dc.get(), width, height);
@@ -187,6 +191,13 @@ TEST_F(ViewTest, EveryZoomPanAndBorderShowsTheViewAsDrawnForItsOrigin)
                         ASSERT_EQ(shown.At(x, y), expected.At(x, y) & 0xFFFFFFu)
                             << "zoom " << zoom << " borders " << borders << " origin " << origin.x << "," << origin.y
                             << " at " << x << "," << y;
+                // A part uncovered on its own, at odd edges, shows the same pixels there.
+                const RECT part{5, 67, std::min(width, 150), std::min(height, 141)};
+                const Pixels partly = Shown(part);
+                for (int y = part.top; y < part.bottom; ++y)
+                    for (int x = part.left; x < part.right; ++x)
+                        ASSERT_EQ(partly.At(x, y), expected.At(x, y) & 0xFFFFFFu)
+                            << "zoom " << zoom << " borders " << borders << " part at " << x << "," << y;
             }
         }
     }

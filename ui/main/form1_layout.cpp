@@ -110,7 +110,6 @@ void Form1::Form_Resize()
     }
 
     ResizeTicks = 1;
-    block_.valid = false;
     CopyPreviewToClipboard();
 }
 

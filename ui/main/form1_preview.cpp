@@ -81,7 +81,7 @@ void Form1::ForgetShownTile()
     // The view and the clipboard take the tile afresh, and the old picture's memory is not held for it.
     shownTile_ = TileSource{};
     shownTileTaken_ = false;
-    block_.valid = false;
+    reduced_.clear();
 }
 
 void Form1::ShowPicture(forms::Picture picture)
@@ -107,7 +107,7 @@ Form1::TileSource Form1::CurrentTile() const
         shown_->Bits() && !shown_->Premultiplied()) {
         tile.owner = shown_;
         tile.pixels = {shown_->Width(), shown_->Height(), static_cast<std::ptrdiff_t>(shown_->Width()) * 4,
-                       shown_->Bits()};
+                       shown_->Bits(), !shown_->HasAlpha()};
         return tile;
     }
     // Otherwise PicM's own image, every pixel opaque.
@@ -127,6 +127,7 @@ Form1::TileSource Form1::CurrentTile() const
             copy->At(x, y) = row[x] | 0xFF000000u;
     }
     tile.pixels = copy->View();
+    tile.pixels.opaque = true;
     tile.owner = std::move(copy);
     return tile;
 }
