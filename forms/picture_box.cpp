@@ -64,10 +64,12 @@ void PictureBox::ReleaseImage()
     imageHeight_ = 0;
     bitmapWidth_ = 0;
     bitmapHeight_ = 0;
+    unchanged_ = {0, 0};
 }
 
 void PictureBox::FillBackground()
 {
+    Drawn();
     if (imageDc_)
         FillWithColor(imageDc_.get(), imageWidth_, imageHeight_, backColor_);
 }
@@ -84,6 +86,9 @@ void PictureBox::SizeImageTo(int width, int height)
 {
     width = std::max(width, 0);
     height = std::max(height, 0);
+    // Whatever happens below, pixels beyond the new size may be filled anew.
+    unchanged_.cx = std::min(static_cast<int>(unchanged_.cx), width);
+    unchanged_.cy = std::min(static_cast<int>(unchanged_.cy), height);
     if (imageDc_ && width == imageWidth_ && height == imageHeight_)
         return;
     if (!imageDc_) {
@@ -96,6 +101,7 @@ void PictureBox::SizeImageTo(int width, int height)
         imageHeight_ = 0;
         bitmapWidth_ = 0;
         bitmapHeight_ = 0;
+        unchanged_ = {0, 0};
     }
 
     // A drag changes the size a little at a time: the bitmap keeps room for it, because fresh
@@ -183,6 +189,7 @@ void PictureBox::SetPicture(const Picture& picture)
     } else {
         SizeImageToClient();
     }
+    Drawn();
     // An opaque picture that covers the whole image needs no background beneath it.
     if (picture.HasAlpha() || picture.Width() < imageWidth_ || picture.Height() < imageHeight_)
         FillBackground();

@@ -139,9 +139,12 @@ void Form1::CopyPreviewToClipboard()
     // Read after the pending events: a resize in between may have replaced the image.
     const int width = PicW.ScaleWidth();
     const int height = PicW.ScaleHeight();
-    forms::SkipIfFalse(
-        forms::ClipboardSetBitmap(Hwnd(), PicW.Hdc(), width, height, TilingWithAlpha(ShownTile(), width, height)),
-        L"copy");
+    // What stayed of the preview since the last copy is not copied again: a drag of the window's corner
+    // copies only the strips that come into view.
+    if (forms::SkipIfFalse(forms::ClipboardSetBitmap(Hwnd(), PicW.Hdc(), width, height,
+                                                     TilingWithAlpha(ShownTile(), width, height), PicW.Unchanged()),
+                           L"copy"))
+        PicW.MarkUnchanged();
 }
 
 void Form1::PicW_Click()
