@@ -107,7 +107,25 @@ void CopyComposited(const std::uint8_t* source, int count, bool opaque, std::uin
 template <int K>
 void Repeat(const std::uint8_t* in, int count, std::uint8_t* out)
 {
-    for (int i = 0; i < count; ++i) {
+    int i = 0;
+#ifdef QUADRINO_STREAMING_STORES
+    // Four pixels a step: each doubled, or each spread over whole 16-byte stores.
+    for (; i + 4 <= count; i += 4) {
+        const __m128i four = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + std::size_t(i) * 4));
+        std::uint8_t* at = out + std::size_t(i) * K * 4;
+        if constexpr (K == 2) {
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(at), _mm_unpacklo_epi32(four, four));
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(at + 16), _mm_unpackhi_epi32(four, four));
+        } else {
+            const __m128i spread[4] = {_mm_shuffle_epi32(four, 0x00), _mm_shuffle_epi32(four, 0x55),
+                                       _mm_shuffle_epi32(four, 0xAA), _mm_shuffle_epi32(four, 0xFF)};
+            for (int p = 0; p < 4; ++p)
+                for (int j = 0; j < K; j += 4)
+                    _mm_storeu_si128(reinterpret_cast<__m128i*>(at + (std::size_t(p) * K + j) * 4), spread[p]);
+        }
+    }
+#endif
+    for (; i < count; ++i) {
         const std::uint32_t pixel = LoadPixel(in + std::size_t(i) * 4);
         for (int j = 0; j < K; ++j)
             StorePixel(out + (std::size_t(i) * K + j) * 4, pixel);

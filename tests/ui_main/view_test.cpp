@@ -203,4 +203,36 @@ TEST_F(ViewTest, EveryZoomPanAndBorderShowsTheViewAsDrawnForItsOrigin)
     }
 }
 
+TEST_F(ViewTest, ALargeTileShowsWrappedAtEveryPanAndWithItsBorders)
+{
+    // Wider and higher than the preview, so a pan shows the tile's far edges beside its near ones.
+    AddImage(images_.Path(), L"Gross.bmp", 1100, 1030, 9);
+    form_->File1.Refresh();
+    form_->File1.SetSelected(IndexInFile1(L"Gross.bmp"));
+    ASSERT_EQ(form_->PicM.ScaleWidth(), 1100);
+    const ui::Form1::TileSource tile = form_->CurrentTile();
+    const int width = form_->PicW.ScaleWidth();
+    const int height = form_->PicW.ScaleHeight();
+    form_->PicW_DragStart();
+    for (const bool borders : {false, true}) {
+        if (form_->TileBorders() != borders)
+            form_->mnuBorders_Click();
+        for (const POINT pan : {POINT{-700, -600}, POINT{350, 1020}}) {
+            form_->PicW_Drag(pan.x, pan.y);
+            const POINT origin = form_->ViewOrigin();
+            const imaging::ViewParams params{origin.x, origin.y, 100};
+            imaging::Image32 expected(width, height);
+            imaging::RenderView(tile.pixels, expected.View(), params, tile.background);
+            if (borders)
+                imaging::DrawTileBorders(expected.View(), params, 1100, 1030);
+            const Pixels shown = Shown();
+            for (int y = 0; y < height; ++y)
+                for (int x = 0; x < width; ++x)
+                    ASSERT_EQ(shown.At(x, y), expected.At(x, y) & 0xFFFFFFu)
+                        << "borders " << borders << " origin " << origin.x << "," << origin.y << " at " << x << ","
+                        << y;
+        }
+    }
+}
+
 }  // namespace

@@ -239,6 +239,25 @@ constexpr int kBandRows = 64;
 constexpr long long kMinBlockSide = 1024;
 // Largest kept reduction (64 MiB); past it the view is reduced afresh at every paint.
 constexpr long long kMaxBlockPixels = 16LL << 20;
+// From this side on, a tile at 100 % is blitted straight from PicM: a few long copies, each
+// pixel read from memory once.
+constexpr int kBlitTileSide = 1024;
+
+// Paints `area` with the tiling of the width x height image in `tile` at the origin.
+void BlitTiling(HDC dc, const RECT& area, HDC tile, int width, int height, int originX, int originY)
+{
+    for (int y = area.top; y < area.bottom;) {
+        const int sourceY = imaging::Wrap(static_cast<long long>(y) - originY, height);
+        const int rows = std::min(height - sourceY, static_cast<int>(area.bottom - y));
+        for (int x = area.left; x < area.right;) {
+            const int sourceX = imaging::Wrap(static_cast<long long>(x) - originX, width);
+            const int columns = std::min(width - sourceX, static_cast<int>(area.right - x));
+            forms::SkipIfFalse(BitBlt(dc, x, y, columns, rows, tile, sourceX, sourceY, SRCCOPY), L"draw view");
+            x += columns;
+        }
+        y += rows;
+    }
+}
 
 long long BlockSide(long long period)
 {
@@ -284,6 +303,14 @@ bool Form1::PicW_Paint(HDC dc, const RECT& area)
         return false;
     const TileSource& tile = ShownTile();
     const imaging::ViewParams params = ShownViewParams();
+    // PicM's image is the tile as the view shows it at 100 %: laid over the background.
+    if (params.zoomPercent == 100 && !view_.borders && tile.pixels.width >= kBlitTileSide &&
+        tile.pixels.height >= kBlitTileSide && PicM.ScaleWidth() == tile.pixels.width &&
+        PicM.ScaleHeight() == tile.pixels.height) {
+        BlitTiling(dc, {left, top, right, bottom}, PicM.Hdc(), tile.pixels.width, tile.pixels.height, params.originX,
+                   params.originY);
+        return true;
+    }
     const std::optional<imaging::ZoomStep> step = imaging::StepOf(params.zoomPercent);
     const ReducedBlock* block = step && step->reduces ? ReducedBlockFor(params.zoomPercent) : nullptr;
     for (int y = top; y < bottom; y += kBandRows) {
