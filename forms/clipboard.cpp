@@ -58,16 +58,18 @@ public:
     // a drag of the window's corner then copies only the strips that come into view.
     bool CopyFrom(HDC source, int width, int height, SIZE unchanged)
     {
+        // A new bitmap holds nothing: Reserve forgets the source then.
+        if (!source || !Reserve(width, height)) {
+            ForgetSource();
+            return false;
+        }
         const HDC last = from_;
         const int lastWidth = fromWidth_;
         const int lastHeight = fromHeight_;
-        from_ = nullptr;
-        fromWidth_ = fromHeight_ = 0;
-        if (!source || !Reserve(width, height))
-            return false;
+        ForgetSource();
         int keptWidth = 0;
         int keptHeight = 0;
-        if (source == last && bitmap_) {
+        if (source == last) {
             keptWidth = std::min({static_cast<int>(unchanged.cx), lastWidth, width});
             keptHeight = std::min({static_cast<int>(unchanged.cy), lastHeight, height});
         }
@@ -91,7 +93,7 @@ public:
     // A whole bitmap, which may be selected into a DC (as a picture box's persistent image is).
     bool CopyFrom(HBITMAP bitmap)
     {
-        from_ = nullptr;
+        ForgetSource();
         BITMAP info{};
         if (!bitmap || GetObjectW(bitmap, sizeof(info), &info) != sizeof(info))
             return false;
@@ -126,6 +128,12 @@ public:
             return UniqueHbitmap();
         return copy;
     }
+    // The pixels are no longer known to be those of any DC.
+    void ForgetSource()
+    {
+        from_ = nullptr;
+        fromWidth_ = fromHeight_ = 0;
+    }
 
 private:
     static BITMAPINFO Format(int width, int height)
@@ -142,8 +150,7 @@ private:
 
     void Free()
     {
-        from_ = nullptr;
-        fromWidth_ = fromHeight_ = 0;
+        ForgetSource();
         if (dc_ && original_)
             SelectObject(dc_.get(), original_);
         original_ = nullptr;
@@ -161,7 +168,8 @@ private:
     int roomHeight_ = 0;
     int width_ = 0;
     int height_ = 0;
-    // The DC the pixels were last copied from, and how much of it they hold.
+    // The DC the pixels were last copied from, and how much of it they hold. Only an identity: a new
+    // DC with the same handle belongs to a new picture box, which counts nothing as unchanged.
     HDC from_ = nullptr;
     int fromWidth_ = 0;
     int fromHeight_ = 0;
@@ -387,6 +395,12 @@ bool SetBitmapFrom(HWND owner, Copy&& copy, std::vector<PromisedFormat> more = {
         return AddFormats(owner, std::move(more), false);
     }
 
+    {
+        // The kept copy no longer matches what the caller will count as unchanged.
+        Promise& promise = Promised();
+        std::lock_guard<std::mutex> hold(promise.lock);
+        promise.pixels.ForgetSource();
+    }
     Snapshot pixels;
     if (!copy(pixels))
         return false;

@@ -6,12 +6,13 @@
 #include <algorithm>
 #include <climits>
 #include <cstdint>
-#include <system_error>
+#include <exception>
 #include <thread>
 #include <vector>
 
 #include "forms/events.h"
 #include "forms/skip.h"
+#include "imaging/composite.h"
 
 namespace forms {
 
@@ -19,7 +20,7 @@ using Microsoft::WRL::ComPtr;
 
 namespace {
 
-// Rows decoded at a time: the 32-bit rows of a band of 24-bit pixels stay in the cache.
+// Rows decoded at a time, on either path: a band of 24-bit rows is still in the cache when it is widened.
 constexpr std::uint64_t kBandBytes = std::uint64_t(1) << 20;
 
 // Widens 24-bit BGR rows to opaque BGRA; several times faster than WIC's general converter.
@@ -36,15 +37,6 @@ void WidenRows(const std::uint8_t* source, std::size_t sourceStride, std::uint8_
             out[3] = 255;
         }
     }
-}
-
-bool AnyTransparent(const std::uint8_t* pixels, std::uint64_t count)
-{
-    for (std::uint64_t i = 0; i < count; ++i) {
-        if (pixels[i * 4 + 3] != 255)
-            return true;
-    }
-    return false;
 }
 
 // Decodes into a fresh DIB section; every WIC object is gone (and the file closed) on return.
@@ -115,17 +107,21 @@ std::optional<Picture> Decode(const std::wstring& path)
             WidenRows(out, static_cast<std::size_t>(sourceStride), target + stride * top,
                       static_cast<std::size_t>(stride), width, rows);
     }
-    const bool hasAlpha = !widen && AnyTransparent(target, pixels);
+    const bool hasAlpha = !widen && !imaging::AllOpaque(target, static_cast<int>(pixels));
     return Picture(std::move(dib), static_cast<int>(width), static_cast<int>(height), hasAlpha, false);
 }
 
-// Decodes on a thread of its own, with COM of its own.
+// Decodes on a thread of its own, with COM of its own; signals `done` whatever happens.
 std::optional<Picture> DecodeOnWorker(const std::wstring& path, HANDLE done)
 {
-    const HRESULT com = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
-    std::optional<Picture> picture = SUCCEEDED(com) ? Decode(path) : std::nullopt;
-    if (SUCCEEDED(com))
-        CoUninitialize();
+    std::optional<Picture> picture;
+    GuardedCall(L"decode a picture", [&] {
+        const HRESULT com = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+        if (SUCCEEDED(com)) {
+            GuardedCall(L"decode a picture", [&] { picture = Decode(path); });
+            CoUninitialize();
+        }
+    });
     SetEvent(done);
     return picture;
 }
@@ -168,16 +164,17 @@ std::optional<Picture> LoadPicture(const std::wstring& path)
     // threads and programs send to its windows (the clipboard among them), so they never find it hung.
     const UniqueKernelHandle done(CreateEventW(nullptr, TRUE, FALSE, nullptr));
     std::optional<Picture> picture;
-    std::thread worker;
+    std::jthread worker;
     try {
         if (done)
-            worker = std::thread([&picture, &path, event = done.get()] { picture = DecodeOnWorker(path, event); });
-    } catch (const std::system_error&) {
+            worker = std::jthread([&picture, path, event = done.get()] { picture = DecodeOnWorker(path, event); });
+    } catch (const std::exception&) {
         SkipIfFalse(false, L"start a decoding thread");
     }
     if (!worker.joinable())
         return Decode(path);
-    HANDLE waitFor = done.get();
+    // Only sent messages are answered: input and COM calls into this thread wait until the picture is there.
+    const HANDLE waitFor = done.get();
     AnswerSentMessages();
     while (MsgWaitForMultipleObjectsEx(1, &waitFor, INFINITE, QS_SENDMESSAGE, MWMO_INPUTAVAILABLE) == WAIT_OBJECT_0 + 1)
         AnswerSentMessages();

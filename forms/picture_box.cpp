@@ -281,7 +281,12 @@ bool PictureBox::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& 
         result = 0;
         return true;
     }
-    case WM_SIZE: SizeImageToClient(); return false;
+    case WM_SIZE:
+        SizeImageToClient();
+        // The focus mark runs along the edges: where the box kept its shown part, the old mark stays.
+        if (GetFocus() == Hwnd() && !hideFocus_)
+            InvalidateRect(Hwnd(), nullptr, FALSE);
+        return false;
     case WM_SETFOCUS:
     case WM_KILLFOCUS: InvalidateRect(Hwnd(), nullptr, FALSE); return false;
     case WM_UPDATEUISTATE:

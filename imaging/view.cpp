@@ -107,9 +107,10 @@ void CopyComposited(const std::uint8_t* source, int count, bool opaque, std::uin
 template <int K>
 void Repeat(const std::uint8_t* in, int count, std::uint8_t* out)
 {
+    static_assert(K == 2 || K % 4 == 0, "four pixels a step fill whole 16-byte stores only for these");
     int i = 0;
 #ifdef QUADRINO_STREAMING_STORES
-    // Four pixels a step: each doubled, or each spread over whole 16-byte stores.
+    // Four pixels a step, in whole 16-byte stores: the enlarged rows are written as fast as a copy.
     for (; i + 4 <= count; i += 4) {
         const __m128i four = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + std::size_t(i) * 4));
         std::uint8_t* at = out + std::size_t(i) * K * 4;
@@ -202,7 +203,7 @@ void RenderEnlarged(ConstPixels tile, MutablePixels target, ViewParams params, i
     // Enlarging: each picture row is enlarged once into a row that stays in the cache, then written k times.
     const std::size_t squares = std::size_t(blockWidth) / k + 2;
     std::vector<std::uint8_t> scratch(k == 1 ? 0 : squares * 4 * (1 + std::size_t(k)));
-    std::uint8_t* const wide = scratch.data() + squares * 4;
+    std::uint8_t* const wide = k == 1 ? nullptr : scratch.data() + squares * 4;
     const std::uint8_t* row = nullptr;
     int previousRow = -1;
     const int firstColumn = Wrap(FloorDiv(-static_cast<long long>(params.originX), k), tile.width);

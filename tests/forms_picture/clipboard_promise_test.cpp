@@ -100,6 +100,10 @@ TEST(ClipboardPromise, ADragCopiesOnlyWhatCameIntoViewAndAPasteGetsTheWholeBox)
     size(75, 55);  // shrunk first: background now where the pattern was, within the last copy
     step();
     EXPECT_EQ(box.Unchanged().cx, box.ScaleWidth());
+    size(240, 170);  // past the room the kept copy had, and back far below it: copies made anew
+    step();
+    size(60, 40);
+    step();
 
     // Drawn through the DC and said so: copied anew.
     const Pixels drawn = testsupport::Pattern(box.ScaleWidth(), box.ScaleHeight(), 25);

@@ -201,6 +201,7 @@ private:
     const void* seamFor_ = nullptr;  // the tile seamText_ was measured for
     std::wstring seamText_;
     bool selectionPending_ = false;  // the keyboard moved on past a selection; shown when the keys pause
+    unsigned selectionRuns_ = 0;     // File1_Click calls so far: a nested one makes an outer one's picture stale
     bool folderRefused_ = false;     // the last folder change could not list its files and was undone
     int quiet_ = 0;                  // start-up and drops report nothing: nesting count
 };

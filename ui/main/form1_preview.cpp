@@ -51,10 +51,19 @@ void Form1::File1_Click()
     Commands::CurrentFolder = File1.Path();
     Commands::AddBackslash(Commands::CurrentFolder);
     Commands::CurrentFile = name;
+    // A selection made in the pending events below, or while the picture decodes (another program may
+    // resize the window meanwhile, and the resize runs pending events), shows its own picture: this
+    // one is then out of date.
+    const unsigned run = ++selectionRuns_;
     ClearShownPicture();
     forms::DoEvents();
+    if (run != selectionRuns_)
+        return;
     // A file that cannot be read as a picture leaves PicM empty; the tiling still goes on.
-    if (auto picture = forms::LoadPicture(Commands::CurrentFolder + Commands::CurrentFile))
+    std::optional<forms::Picture> picture = forms::LoadPicture(Commands::CurrentFolder + Commands::CurrentFile);
+    if (run != selectionRuns_)
+        return;
+    if (picture)
         ShowPicture(std::move(*picture));
     Commands::TilePicture(PicW, PicM);
     RefreshView();

@@ -299,8 +299,6 @@ bool Form1::PicW_Paint(HDC dc, const RECT& area)
     const int bottom = std::min(PicW.ScaleHeight(), static_cast<int>(area.bottom));
     if (left >= right || top >= bottom)
         return true;
-    if (!band_.Reserve(PicW.ScaleWidth(), kBandRows))
-        return false;
     const TileSource& tile = ShownTile();
     const imaging::ViewParams params = ShownViewParams();
     // PicM's image is the tile as the view shows it at 100 %: laid over the background.
@@ -311,6 +309,8 @@ bool Form1::PicW_Paint(HDC dc, const RECT& area)
                    params.originY);
         return true;
     }
+    if (!band_.Reserve(PicW.ScaleWidth(), kBandRows))
+        return false;
     const std::optional<imaging::ZoomStep> step = imaging::StepOf(params.zoomPercent);
     const ReducedBlock* block = step && step->reduces ? ReducedBlockFor(params.zoomPercent) : nullptr;
     for (int y = top; y < bottom; y += kBandRows) {
