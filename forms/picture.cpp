@@ -6,8 +6,6 @@
 #include <algorithm>
 #include <climits>
 #include <cstdint>
-#include <exception>
-#include <thread>
 #include <vector>
 
 #include "forms/events.h"
@@ -111,19 +109,23 @@ std::optional<Picture> Decode(const std::wstring& path)
     return Picture(std::move(dib), static_cast<int>(width), static_cast<int>(height), hasAlpha, false);
 }
 
-// Decodes on a thread of its own, with COM of its own; signals `done` whatever happens.
-std::optional<Picture> DecodeOnWorker(const std::wstring& path, HANDLE done)
-{
+// A picture decoded on a thread of its own, with COM of its own.
+struct DecodeJob {
+    std::wstring path;
     std::optional<Picture> picture;
+};
+
+DWORD WINAPI DecodeOnWorker(void* parameter)
+{
+    auto& job = *static_cast<DecodeJob*>(parameter);
     GuardedCall(L"decode a picture", [&] {
         const HRESULT com = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
         if (SUCCEEDED(com)) {
-            GuardedCall(L"decode a picture", [&] { picture = Decode(path); });
+            GuardedCall(L"decode a picture", [&] { job.picture = Decode(job.path); });
             CoUninitialize();
         }
     });
-    SetEvent(done);
-    return picture;
+    return 0;
 }
 
 }  // namespace
@@ -162,24 +164,31 @@ std::optional<Picture> LoadPicture(const std::wstring& path)
         return std::nullopt;
     // A large JPEG takes a quarter of a second to decode. Meanwhile this thread answers what other
     // threads and programs send to its windows (the clipboard among them), so they never find it hung.
-    const UniqueKernelHandle done(CreateEventW(nullptr, TRUE, FALSE, nullptr));
-    std::optional<Picture> picture;
-    std::jthread worker;
-    try {
-        if (done)
-            worker = std::jthread([&picture, path, event = done.get()] { picture = DecodeOnWorker(path, event); });
-    } catch (const std::exception&) {
-        SkipIfFalse(false, L"start a decoding thread");
-    }
-    if (!worker.joinable())
+    // The process keeps a multithreaded apartment: each decoding thread joins it, instead of making
+    // one and tearing it down (with the codecs' libraries) for every picture.
+    static const bool apartment = [] {
+        CO_MTA_USAGE_COOKIE cookie{};
+        return SUCCEEDED(CoIncrementMTAUsage(&cookie));
+    }();
+    SkipIfFalse(apartment, L"keep the multithreaded apartment");
+    DecodeJob job{path, std::nullopt};
+    const UniqueKernelHandle worker(CreateThread(nullptr, 0, &DecodeOnWorker, &job, 0, nullptr));
+    if (!SkipIfFalse(worker.get() != nullptr, L"start a decoding thread"))
         return Decode(path);
-    // Only sent messages are answered: input and COM calls into this thread wait until the picture is there.
-    const HANDLE waitFor = done.get();
-    AnswerSentMessages();
-    while (MsgWaitForMultipleObjectsEx(1, &waitFor, INFINITE, QS_SENDMESSAGE, MWMO_INPUTAVAILABLE) == WAIT_OBJECT_0 + 1)
+    const HANDLE waitFor = worker.get();
+    {
+        // However this scope is left, the thread has ended before the job goes.
+        struct AwaitThread {
+            HANDLE thread;
+            ~AwaitThread() { WaitForSingleObject(thread, INFINITE); }
+        } const awaited{waitFor};
+        // Only sent messages are answered: input and COM calls into this thread wait for the picture.
         AnswerSentMessages();
-    worker.join();
-    return picture;
+        while (MsgWaitForMultipleObjectsEx(1, &waitFor, INFINITE, QS_SENDMESSAGE, MWMO_INPUTAVAILABLE) ==
+               WAIT_OBJECT_0 + 1)
+            AnswerSentMessages();
+    }
+    return std::move(job.picture);
 }
 
 }  // namespace forms
