@@ -187,18 +187,20 @@ void PictureBox::SetPicture(const Picture& picture)
     if (picture.HasAlpha() || picture.Width() < imageWidth_ || picture.Height() < imageHeight_)
         FillBackground();
     if (imageDc_ && image_) {
-        UniqueHdc source(CreateCompatibleDC(nullptr));
-        if (source) {
-            SelectGuard select(source.get(), picture.Bitmap());
-            if (picture.HasAlpha() && !picture.Premultiplied()) {
-                DrawStraightAlpha(picture);
-            } else if (picture.HasAlpha()) {
-                // Premultiplied pixels over the background: transparent ones show the background.
-                const BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
-                GdiAlphaBlend(imageDc_.get(), 0, 0, picture.Width(), picture.Height(), source.get(), 0, 0,
-                              picture.Width(), picture.Height(), blend);
-            } else {
-                BitBlt(imageDc_.get(), 0, 0, picture.Width(), picture.Height(), source.get(), 0, 0, SRCCOPY);
+        if (picture.HasAlpha() && !picture.Premultiplied()) {
+            DrawStraightAlpha(picture);
+        } else {
+            UniqueHdc source(CreateCompatibleDC(nullptr));
+            if (source) {
+                SelectGuard select(source.get(), picture.Bitmap());
+                if (picture.HasAlpha()) {
+                    // Premultiplied pixels over the background: transparent ones show the background.
+                    const BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+                    GdiAlphaBlend(imageDc_.get(), 0, 0, picture.Width(), picture.Height(), source.get(), 0, 0,
+                                  picture.Width(), picture.Height(), blend);
+                } else {
+                    BitBlt(imageDc_.get(), 0, 0, picture.Width(), picture.Height(), source.get(), 0, 0, SRCCOPY);
+                }
             }
         }
     }
@@ -208,22 +210,22 @@ void PictureBox::SetPicture(const Picture& picture)
 
 void PictureBox::DrawStraightAlpha(const Picture& picture)
 {
-    // Laid over the background row by row in a scratch copy, so transparent pixels show the background.
+    // Laid over the background row by row straight into the image's pixels: no copy of the picture.
     const std::uint8_t* source = picture.Bits();
-    void* bits = nullptr;
-    UniqueHbitmap composed = CreateDib32(picture.Width(), picture.Height(), &bits);
-    UniqueHdc scratch(CreateCompatibleDC(nullptr));
-    if (!source || !composed || !bits || !scratch)
+    DIBSECTION section{};
+    if (!source || !image_ || GetObjectW(image_.get(), sizeof(section), &section) != sizeof(section) ||
+        !section.dsBm.bmBits)
         return;
-    const std::size_t stride = static_cast<std::size_t>(picture.Width()) * 4;
+    const int width = std::min(picture.Width(), imageWidth_);
+    const int height = std::min(picture.Height(), imageHeight_);
+    const std::size_t sourceStride = static_cast<std::size_t>(picture.Width()) * 4;
+    const std::size_t targetStride = static_cast<std::size_t>(section.dsBm.bmWidthBytes);
+    auto* target = static_cast<std::uint8_t*>(section.dsBm.bmBits);
     const std::uint32_t background = imaging::FromColorref(backColor_);
-    for (int y = 0; y < picture.Height(); ++y)
-        imaging::CompositeRow(source + stride * static_cast<std::size_t>(y),
-                              static_cast<std::uint8_t*>(bits) + stride * static_cast<std::size_t>(y), picture.Width(),
-                              background);
-    GdiFlush();
-    SelectGuard select(scratch.get(), composed.get());
-    BitBlt(imageDc_.get(), 0, 0, picture.Width(), picture.Height(), scratch.get(), 0, 0, SRCCOPY);
+    GdiFlush();  // what GDI drew into the image is in its pixels before they are written
+    for (int y = 0; y < height; ++y)
+        imaging::CompositeRow(source + sourceStride * static_cast<std::size_t>(y),
+                              target + targetStride * static_cast<std::size_t>(y), width, background);
 }
 
 void PictureBox::ClearPicture()

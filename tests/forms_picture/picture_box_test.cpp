@@ -6,6 +6,7 @@
 
 #include "forms/picture.h"
 #include "forms/picture_box.h"
+#include "imaging/composite.h"
 #include "support/test_env.h"
 #include "test_images.h"
 
@@ -22,6 +23,13 @@ forms::Picture MakePicture(const Pixels& pixels)
     const bool alpha =
         std::any_of(pixels.argb.begin(), pixels.argb.end(), [](std::uint32_t p) { return (p >> 24) != 0xff; });
     return forms::Picture(testsupport::MakeDib(pixels), pixels.width, pixels.height, alpha);
+}
+
+// The picture's own pixels, read from its memory.
+Pixels PictureBits(const forms::Picture& picture)
+{
+    const auto* bits = reinterpret_cast<const std::uint32_t*>(picture.Bits());
+    return {picture.Width(), picture.Height(), {bits, bits + picture.Width() * picture.Height()}};
 }
 
 Pixels Image(const forms::PictureBox& box)
@@ -219,4 +227,24 @@ TEST_F(PictureBoxTest, PaintCopiesTheImageToTheWindow)
     const Pixels shown = testsupport::ReadDc(dc.get(), 40, 30);
     for (size_t i = 0; i < pattern.argb.size(); ++i)
         ASSERT_EQ(Rgb(shown.argb[i]), Rgb(pattern.argb[i])) << i;
+}
+
+TEST_F(PictureBoxTest, StraightAlphaIsLaidOverTheBackgroundInAnImageWithRoomToSpare)
+{
+    // Growing a little leaves the bitmap wider than the image; the picture is larger still, and cut off.
+    ASSERT_TRUE(box.Move({10, 20, 124, 94}));
+    BITMAP bitmap{};
+    ASSERT_TRUE(GetObjectW(box.Image(), sizeof(bitmap), &bitmap));
+    ASSERT_GT(bitmap.bmWidth, box.ScaleWidth());
+    Pixels pixels = testsupport::Pattern(box.ScaleWidth() + 5, box.ScaleHeight() + 3, 15);
+    for (std::size_t i = 0; i < pixels.argb.size(); ++i)
+        pixels.argb[i] = (pixels.argb[i] & 0x00ffffffu) | static_cast<std::uint32_t>(i % 3 * 0x7f) << 24;
+    const forms::Picture picture(testsupport::MakeDib(pixels), pixels.width, pixels.height, true, false);
+    box.SetPicture(picture);
+    const Pixels image = Image(box);
+    for (int y = 0; y < box.ScaleHeight(); ++y)
+        for (int x = 0; x < box.ScaleWidth(); ++x)
+            ASSERT_EQ(Rgb(image.At(x, y)), Rgb(imaging::CompositeOver(pixels.At(x, y), imaging::FromColorref(kBack))))
+                << x << "," << y;
+    EXPECT_EQ(PictureBits(picture).argb, pixels.argb);
 }
