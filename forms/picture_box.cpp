@@ -59,6 +59,7 @@ void PictureBox::ReleaseImage()
         SelectObject(imageDc_.get(), originalBitmap_);
     originalBitmap_ = nullptr;
     image_.reset();
+    shared_.reset();  // only now that it is no longer selected
     imageDc_.reset();
     imageWidth_ = 0;
     imageHeight_ = 0;
@@ -100,6 +101,7 @@ void PictureBox::SizeImageTo(int width, int height)
 
     // A drag changes the size a little at a time: the bitmap keeps room for it, because fresh
     // memory costs far more than the pixels drawn into it. Only the area that comes into view is filled.
+    // A shared picture never fits: it must not be drawn on, so a resize copies it into an image of its own.
     const long long wanted = static_cast<long long>(width) * height;
     const bool fits = image_ && width > 0 && height > 0 && width <= bitmapWidth_ && height <= bitmapHeight_ &&
                       static_cast<long long>(bitmapWidth_) * bitmapHeight_ <= wanted + wanted / 2;
@@ -119,7 +121,7 @@ void PictureBox::SizeImageTo(int width, int height)
     }
 
     // Growing by a little (a drag) leaves room for the next steps; any other size is made exactly.
-    const bool dragging = image_ && width >= imageWidth_ && height >= imageHeight_ &&
+    const bool dragging = HasImage() && width >= imageWidth_ && height >= imageHeight_ &&
                           width <= imageWidth_ + imageWidth_ / 8 + 8 && height <= imageHeight_ + imageHeight_ / 8 + 8;
     const int bitmapWidth = dragging ? width + width / 16 + 8 : width;
     const int bitmapHeight = dragging ? height + height / 16 + 8 : height;
@@ -133,8 +135,8 @@ void PictureBox::SizeImageTo(int width, int height)
         if (!scratch)
             return;
         SelectGuard select(scratch.get(), resized.get());
-        const int keptWidth = image_ ? std::min(width, imageWidth_) : 0;
-        const int keptHeight = image_ ? std::min(height, imageHeight_) : 0;
+        const int keptWidth = HasImage() ? std::min(width, imageWidth_) : 0;
+        const int keptHeight = HasImage() ? std::min(height, imageHeight_) : 0;
         if (keptWidth > 0 && keptHeight > 0)
             BitBlt(scratch.get(), 0, 0, keptWidth, keptHeight, imageDc_.get(), 0, 0, SRCCOPY);
         // Only what the old image does not cover gets the background.
@@ -157,10 +159,25 @@ void PictureBox::SizeImageTo(int width, int height)
         originalBitmap_ = nullptr;
     }
     image_ = std::move(resized);
+    shared_.reset();  // a shared picture was copied as far as it is kept, and is deselected now
     imageWidth_ = image_ ? width : 0;
     imageHeight_ = image_ ? height : 0;
     bitmapWidth_ = image_ ? bitmapWidth : 0;
     bitmapHeight_ = image_ ? bitmapHeight : 0;
+}
+
+void PictureBox::FitWindowTo(int width, int height)
+{
+    RECT outer{};
+    RECT client{};
+    GetWindowRect(Hwnd(), &outer);
+    GetClientRect(Hwnd(), &client);
+    const int frameWidth = (outer.right - outer.left) - client.right;
+    const int frameHeight = (outer.bottom - outer.top) - client.bottom;
+    fittingWindow_ = true;
+    SetWindowPos(Hwnd(), nullptr, 0, 0, width + frameWidth, height + frameHeight,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    fittingWindow_ = false;
 }
 
 void PictureBox::SetPicture(const Picture& picture)
@@ -169,15 +186,10 @@ void PictureBox::SetPicture(const Picture& picture)
         ClearPicture();
         return;
     }
+    // A shared picture goes before anything is drawn: drawing would change it.
+    LetGoOfSharedImage();
     if (autoSize_ && Hwnd()) {
-        RECT outer{};
-        RECT client{};
-        GetWindowRect(Hwnd(), &outer);
-        GetClientRect(Hwnd(), &client);
-        const int frameWidth = (outer.right - outer.left) - client.right;
-        const int frameHeight = (outer.bottom - outer.top) - client.bottom;
-        SetWindowPos(Hwnd(), nullptr, 0, 0, picture.Width() + frameWidth, picture.Height() + frameHeight,
-                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+        FitWindowTo(picture.Width(), picture.Height());
         // The image takes the picture's size even where the window could not grow as far.
         SizeImageTo(picture.Width(), picture.Height());
     } else {
@@ -208,6 +220,59 @@ void PictureBox::SetPicture(const Picture& picture)
     Refresh();
 }
 
+void PictureBox::SetPicture(std::shared_ptr<const Picture> picture)
+{
+    if (!picture) {
+        ClearPicture();
+        return;
+    }
+    // A picture with alpha is laid over the background, and only an AutoSize box is sure to match its size.
+    if (picture->Empty() || picture->HasAlpha() || !autoSize_ || !Hwnd()) {
+        SetPicture(*picture);
+        return;
+    }
+    FitWindowTo(picture->Width(), picture->Height());
+    if (!ShareImage(picture)) {
+        SetPicture(*picture);
+        return;
+    }
+    hasPicture_ = true;
+    Refresh();
+}
+
+bool PictureBox::ShareImage(std::shared_ptr<const Picture> picture)
+{
+    if (!imageDc_) {
+        imageDc_.reset(CreateCompatibleDC(nullptr));
+        originalBitmap_ = nullptr;
+        if (!imageDc_)
+            return false;
+    }
+    // Fails when the bitmap is selected into another DC: a DIB section can be in only one.
+    const HGDIOBJ previous = SelectObject(imageDc_.get(), picture->Bitmap());
+    if (!previous)
+        return false;
+    if (!originalBitmap_)
+        originalBitmap_ = previous;
+    // The own image and any picture shared before are deselected now: their memory goes at once.
+    image_.reset();
+    shared_ = std::move(picture);
+    imageWidth_ = bitmapWidth_ = shared_->Width();
+    imageHeight_ = bitmapHeight_ = shared_->Height();
+    return true;
+}
+
+void PictureBox::LetGoOfSharedImage()
+{
+    if (!shared_)
+        return;
+    if (imageDc_ && originalBitmap_)
+        SelectObject(imageDc_.get(), originalBitmap_);
+    originalBitmap_ = nullptr;
+    shared_.reset();
+    imageWidth_ = imageHeight_ = bitmapWidth_ = bitmapHeight_ = 0;
+}
+
 void PictureBox::DrawStraightAlpha(const Picture& picture)
 {
     // Laid over the background row by row straight into the image's pixels: no copy of the picture.
@@ -230,7 +295,15 @@ void PictureBox::DrawStraightAlpha(const Picture& picture)
 
 void PictureBox::ClearPicture()
 {
-    FillBackground();
+    if (shared_) {
+        // An image of its own in the background colour, of the same size; the shared picture is left as it is.
+        const int width = imageWidth_;
+        const int height = imageHeight_;
+        LetGoOfSharedImage();
+        SizeImageTo(width, height);
+    } else {
+        FillBackground();
+    }
     hasPicture_ = false;
     Refresh();
 }
@@ -258,7 +331,7 @@ bool PictureBox::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& 
             bool painted = false;
             GuardedCall(L"picture box paint", [&] { painted = Raise(onPaint, dc, area); });
             if (painted) {
-            } else if (image_) {
+            } else if (HasImage()) {
                 BitBlt(dc, area.left, area.top, area.right - area.left, area.bottom - area.top, imageDc_.get(),
                        area.left, area.top, SRCCOPY);
             } else {
@@ -276,7 +349,10 @@ bool PictureBox::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& 
         result = 0;
         return true;
     }
-    case WM_SIZE: SizeImageToClient(); return false;
+    case WM_SIZE:
+        if (!fittingWindow_)
+            SizeImageToClient();
+        return false;
     case WM_SETFOCUS:
     case WM_KILLFOCUS: InvalidateRect(Hwnd(), nullptr, FALSE); return false;
     case WM_UPDATEUISTATE:
