@@ -60,6 +60,7 @@ void PictureBox::ReleaseImage()
     originalBitmap_ = nullptr;
     image_.reset();
     shared_.reset();  // only now that it is no longer selected
+    cleared_ = false;
     imageDc_.reset();
     imageWidth_ = 0;
     imageHeight_ = 0;
@@ -85,6 +86,12 @@ void PictureBox::SizeImageTo(int width, int height)
 {
     width = std::max(width, 0);
     height = std::max(height, 0);
+    if (cleared_) {
+        // All background at any size: it stays unmade.
+        imageWidth_ = width;
+        imageHeight_ = height;
+        return;
+    }
     if (imageDc_ && width == imageWidth_ && height == imageHeight_)
         return;
     if (!imageDc_) {
@@ -186,8 +193,8 @@ void PictureBox::SetPicture(const Picture& picture)
         ClearPicture();
         return;
     }
-    // A shared picture goes before anything is drawn: drawing would change it.
-    LetGoOfSharedImage();
+    // A shared picture, or a cleared image not made yet, goes before anything is drawn: drawing would change it.
+    LetGoOfUnownedImage();
     if (autoSize_ && Hwnd()) {
         FitWindowTo(picture.Width(), picture.Height());
         // The image takes the picture's size even where the window could not grow as far.
@@ -257,20 +264,36 @@ bool PictureBox::ShareImage(std::shared_ptr<const Picture> picture)
     // The own image and any picture shared before are deselected now: their memory goes at once.
     image_.reset();
     shared_ = std::move(picture);
+    cleared_ = false;
     imageWidth_ = bitmapWidth_ = shared_->Width();
     imageHeight_ = bitmapHeight_ = shared_->Height();
     return true;
 }
 
-void PictureBox::LetGoOfSharedImage()
+void PictureBox::LetGoOfUnownedImage()
 {
-    if (!shared_)
+    if (shared_) {
+        if (imageDc_ && originalBitmap_)
+            SelectObject(imageDc_.get(), originalBitmap_);
+        originalBitmap_ = nullptr;
+        shared_.reset();  // only now that it is no longer selected
+    } else if (!cleared_) {
         return;
-    if (imageDc_ && originalBitmap_)
-        SelectObject(imageDc_.get(), originalBitmap_);
-    originalBitmap_ = nullptr;
-    shared_.reset();
+    }
+    cleared_ = false;
     imageWidth_ = imageHeight_ = bitmapWidth_ = bitmapHeight_ = 0;
+}
+
+void PictureBox::MakeClearedImage() const
+{
+    if (!cleared_)
+        return;
+    // A picture box is never a const object, only seen through const references.
+    auto& self = const_cast<PictureBox&>(*this);
+    const int width = imageWidth_;
+    const int height = imageHeight_;
+    self.LetGoOfUnownedImage();
+    self.SizeImageTo(width, height);  // from no image: all background
 }
 
 void PictureBox::DrawStraightAlpha(const Picture& picture)
@@ -296,12 +319,14 @@ void PictureBox::DrawStraightAlpha(const Picture& picture)
 void PictureBox::ClearPicture()
 {
     if (shared_) {
-        // An image of its own in the background colour, of the same size; the shared picture is left as it is.
+        // The size stays and the shared picture is left as it is; the background image is made when asked for.
         const int width = imageWidth_;
         const int height = imageHeight_;
-        LetGoOfSharedImage();
-        SizeImageTo(width, height);
-    } else {
+        LetGoOfUnownedImage();
+        imageWidth_ = width;
+        imageHeight_ = height;
+        cleared_ = true;
+    } else if (!cleared_) {
         FillBackground();
     }
     hasPicture_ = false;

@@ -23,8 +23,16 @@ public:
     // The persistent image's device context and bitmap; valid until the next resize. While a drag
     // resizes the box the bitmap may be larger: its top-left ScaleWidth x ScaleHeight pixels are the image.
     // While the box shows a shared picture the bitmap is that picture's own: read it, never draw on it.
-    HDC Hdc() const { return imageDc_.get(); }
-    HBITMAP Image() const { return shared_ ? shared_->Bitmap() : image_.get(); }
+    HDC Hdc() const
+    {
+        MakeClearedImage();
+        return imageDc_.get();
+    }
+    HBITMAP Image() const
+    {
+        MakeClearedImage();
+        return shared_ ? shared_->Bitmap() : image_.get();
+    }
     // The inner size in pixels: the persistent image's size, which follows the client area; with
     // AutoSize it is the picture's size even where the platform caps a window's size (32767).
     int ScaleWidth() const { return imageWidth_; }
@@ -75,8 +83,12 @@ private:
     void FitWindowTo(int width, int height);
     // Makes the picture's bitmap the image; false when it cannot be selected into the image DC.
     bool ShareImage(std::shared_ptr<const Picture> picture);
-    // Puts the original bitmap back in place of a shared picture and lets go of it; no image is left.
-    void LetGoOfSharedImage();
+    // Puts the original bitmap back in place of a shared picture and lets go of it, and forgets a cleared
+    // image not made yet: no image is left.
+    void LetGoOfUnownedImage();
+    // Makes the image of a box cleared while it showed a shared picture, all background. Only done when
+    // the image is asked for: a box cleared while its next picture loads needs no fresh memory for it.
+    void MakeClearedImage() const;
     void FillBackground();
     // Draws a picture with straight alpha over the background.
     void DrawStraightAlpha(const Picture& picture);
@@ -90,6 +102,7 @@ private:
     int bitmapWidth_ = 0;  // the bitmap's own size, at least the image's
     int bitmapHeight_ = 0;
     bool autoSize_ = false;
+    bool cleared_ = false;        // the image is all background and not made yet
     bool fittingWindow_ = false;  // SetPicture sizes the window and the image itself: WM_SIZE leaves the image
     bool hasPicture_ = false;
     bool pressed_ = false;  // the left button went down on this box

@@ -258,6 +258,16 @@ TEST_F(PictureBoxTest, AnOpaqueSharedPictureIsTheImageAndLivesAsLongAsItIsShown)
     EXPECT_EQ(box.ScaleWidth(), 37);
     for (std::uint32_t pixel : Image(box).argb)
         ASSERT_EQ(Rgb(pixel), kBackPixel);
+
+    // Cleared, then resized before anyone looked: background at the new size.
+    box.SetPicture(std::make_shared<const forms::Picture>(MakePicture(pattern)));
+    box.ClearPicture();
+    ASSERT_TRUE(box.Move({10, 20, 90, 70}));
+    const Pixels resized = Image(box);
+    EXPECT_EQ(resized.width, box.ScaleWidth());
+    EXPECT_GT(resized.width, 37);
+    for (std::uint32_t pixel : resized.argb)
+        ASSERT_EQ(Rgb(pixel), kBackPixel);
 }
 
 TEST_F(PictureBoxTest, ResizingClearingOrCopyingLeavesTheSharedPictureAsItWas)
@@ -293,8 +303,8 @@ TEST_F(PictureBoxTest, StraightAlphaIsLaidOverTheBackgroundInAnImageWithRoomToSp
     Pixels pixels = testsupport::Pattern(box.ScaleWidth() + 5, box.ScaleHeight() + 3, 15);
     for (std::size_t i = 0; i < pixels.argb.size(); ++i)
         pixels.argb[i] = (pixels.argb[i] & 0x00ffffffu) | static_cast<std::uint32_t>(i % 3 * 0x7f) << 24;
-    const auto picture = std::make_shared<const forms::Picture>(testsupport::MakeDib(pixels), pixels.width,
-                                                                pixels.height, true, false);
+    const auto picture =
+        std::make_shared<const forms::Picture>(testsupport::MakeDib(pixels), pixels.width, pixels.height, true, false);
     box.SetPicture(picture);
     EXPECT_NE(box.Image(), picture->Bitmap());
     const Pixels image = Image(box);
