@@ -19,6 +19,7 @@ void TilePicture(forms::PictureBox& target, forms::PictureBox& source)
     HDC into = target.Hdc();
     if (tileWidth <= 0 || tileHeight <= 0 || !into || !source.Hdc())
         return;
+    target.Drawn();
 
     BitBlt(into, 0, 0, tileWidth, tileHeight, source.Hdc(), 0, 0, SRCCOPY);
 

@@ -27,7 +27,7 @@ public:
     Snapshot(const Snapshot&) = delete;
     Snapshot& operator=(const Snapshot&) = delete;
 
-    // Room for width x height pixels, the old content gone.
+    // Room for width x height pixels. The pixels stay where the bitmap is kept; a new bitmap has none.
     bool Reserve(int width, int height)
     {
         width_ = height_ = 0;
@@ -53,16 +53,47 @@ public:
         height_ = height;
         return true;
     }
-
-    // The top-left width x height pixels of a DC, copied by the platform's own blitter.
-    bool CopyFrom(HDC source, int width, int height)
+    // The top-left width x height pixels of a DC, copied by the platform's own blitter. Where the
+    // caller says the DC is unchanged since the last copy from it, the pixels kept from then are reused:
+    // a drag of the window's corner then copies only the strips that come into view.
+    bool CopyFrom(HDC source, int width, int height, SIZE unchanged)
     {
-        return source && Reserve(width, height) && BitBlt(dc_.get(), 0, 0, width, height, source, 0, 0, SRCCOPY);
+        // A new bitmap holds nothing: Reserve forgets the source then.
+        if (!source || !Reserve(width, height)) {
+            ForgetSource();
+            return false;
+        }
+        const HDC last = from_;
+        const int lastWidth = fromWidth_;
+        const int lastHeight = fromHeight_;
+        ForgetSource();
+        int keptWidth = 0;
+        int keptHeight = 0;
+        if (source == last) {
+            keptWidth = std::min({static_cast<int>(unchanged.cx), lastWidth, width});
+            keptHeight = std::min({static_cast<int>(unchanged.cy), lastHeight, height});
+        }
+        bool ok = true;
+        if (keptWidth <= 0 || keptHeight <= 0) {
+            ok = BitBlt(dc_.get(), 0, 0, width, height, source, 0, 0, SRCCOPY) != FALSE;
+        } else {
+            if (width > keptWidth)
+                ok = BitBlt(dc_.get(), keptWidth, 0, width - keptWidth, height, source, keptWidth, 0, SRCCOPY) && ok;
+            if (height > keptHeight)
+                ok = BitBlt(dc_.get(), 0, keptHeight, keptWidth, height - keptHeight, source, 0, keptHeight, SRCCOPY) &&
+                     ok;
+        }
+        if (ok) {
+            from_ = source;
+            fromWidth_ = width;
+            fromHeight_ = height;
+        }
+        return ok;
     }
-
     // A whole bitmap, which may be selected into a DC (as a picture box's persistent image is).
     bool CopyFrom(HBITMAP bitmap)
     {
+        ForgetSource();
         BITMAP info{};
         if (!bitmap || GetObjectW(bitmap, sizeof(info), &info) != sizeof(info))
             return false;
@@ -97,10 +128,17 @@ public:
             return UniqueHbitmap();
         return copy;
     }
+    // The pixels are no longer known to be those of any DC.
+    void ForgetSource()
+    {
+        from_ = nullptr;
+        fromWidth_ = fromHeight_ = 0;
+    }
 
     // Gives the memory back; the next copy takes fresh memory.
     void Free()
     {
+        ForgetSource();
         if (dc_ && original_)
             SelectObject(dc_.get(), original_);
         original_ = nullptr;
@@ -131,6 +169,11 @@ private:
     int roomHeight_ = 0;
     int width_ = 0;
     int height_ = 0;
+    // The DC the pixels were last copied from, and how much of it they hold. Only an identity: a new
+    // DC with the same handle belongs to a new picture box, which counts nothing as unchanged.
+    HDC from_ = nullptr;
+    int fromWidth_ = 0;
+    int fromHeight_ = 0;
 };
 
 // What a window has promised the clipboard: the pixels are handed over only when a program asks
@@ -369,6 +412,12 @@ bool SetBitmapFrom(HWND owner, Copy&& copy, std::vector<PromisedFormat> more = {
         return AddFormats(owner, std::move(more), false);
     }
 
+    {
+        // The kept copy no longer matches what the caller will count as unchanged.
+        Promise& promise = Promised();
+        std::lock_guard<std::mutex> hold(promise.lock);
+        promise.pixels.ForgetSource();
+    }
     Snapshot pixels;
     if (!copy(pixels))
         return false;
@@ -395,10 +444,10 @@ bool ClipboardSetBitmap(HWND owner, HBITMAP bitmap)
     return SetBitmapFrom(owner, [bitmap](Snapshot& into) { return into.CopyFrom(bitmap); });
 }
 
-bool ClipboardSetBitmap(HWND owner, HDC source, int width, int height, std::vector<PromisedFormat> more)
+bool ClipboardSetBitmap(HWND owner, HDC source, int width, int height, std::vector<PromisedFormat> more, SIZE unchanged)
 {
     return SetBitmapFrom(
-        owner, [=](Snapshot& into) { return into.CopyFrom(source, width, height); }, std::move(more));
+        owner, [=](Snapshot& into) { return into.CopyFrom(source, width, height, unchanged); }, std::move(more));
 }
 
 }  // namespace forms

@@ -31,8 +31,10 @@ struct PromisedFormat {
 bool ClipboardPromiseFormats(HWND owner, std::vector<PromisedFormat> formats);
 
 // ClipboardSetBitmap for the top-left width x height pixels drawn in a DC, with further formats
-// promised in the same opening of the clipboard.
-bool ClipboardSetBitmap(HWND owner, HDC source, int width, int height, std::vector<PromisedFormat> more = {});
+// promised in the same opening of the clipboard. `unchanged` is the top-left part of the DC that is as
+// it was at the last successful call for the same DC: the copy kept from then is not made again there.
+bool ClipboardSetBitmap(HWND owner, HDC source, int width, int height, std::vector<PromisedFormat> more = {},
+                        SIZE unchanged = {0, 0});
 
 // A form's dispatch calls this first: it answers the clipboard's requests for what the window
 // promised (WM_RENDERFORMAT, WM_RENDERALLFORMATS) and forgets the promise when the clipboard is

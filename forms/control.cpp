@@ -178,14 +178,18 @@ forms::Bounds Control::GetBounds() const
     return {rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top};
 }
 
-bool Control::Move(const forms::Bounds& bounds)
+bool Control::Move(const forms::Bounds& bounds, bool keepShownPart)
 {
     const HWND hwnd = hwnd_.get();
     if (!hwnd || bounds.width < 0 || bounds.height < 0)
         return false;
-    // No copied bits: a control moved on a grown window must paint itself afresh.
+    // No copied bits for a control that moves: on a grown window they may not be the control's.
+    const bool keep = keepShownPart && [&] {
+        const forms::Bounds now = GetBounds();
+        return now.left == bounds.left && now.top == bounds.top;
+    }();
     return SetWindowPos(hwnd, nullptr, bounds.left, bounds.top, bounds.width, bounds.height,
-                        SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOCOPYBITS) != FALSE;
+                        SWP_NOZORDER | SWP_NOACTIVATE | (keep ? 0 : SWP_NOCOPYBITS)) != FALSE;
 }
 
 std::wstring Control::Text() const

@@ -33,7 +33,9 @@ public:
     int Top() const { return GetBounds().top; }
     int Width() const { return GetBounds().width; }
     int Height() const { return GetBounds().height; }
-    bool Move(const forms::Bounds& bounds);  // false when the platform refuses (negative size, no window)
+    // False when the platform refuses (negative size, no window). The control paints itself afresh,
+    // unless it keeps its top-left corner and asks to keep what stays in view.
+    bool Move(const forms::Bounds& bounds, bool keepShownPart = false);
 
     std::wstring Text() const;
     void SetText(const std::wstring& text);

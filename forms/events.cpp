@@ -94,6 +94,12 @@ void DoEvents()
     }
 }
 
+void AnswerSentMessages()
+{
+    MSG msg;
+    PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+}
+
 int RunMessageLoop()
 {
     MSG msg;

@@ -39,7 +39,8 @@ private:
 
 // Decodes the first frame (page) of a BMP, GIF, JPEG, TIFF, PNG or ICO file completely and
 // releases the file before returning, so it can be renamed or deleted while it is shown.
-// Nothing on failure: missing, unreadable, damaged, or too large to hold.
+// Nothing on failure: missing, unreadable, damaged, or too large to hold. While it decodes, the
+// calling thread answers messages sent to its windows (see AnswerSentMessages), and nothing else.
 std::optional<Picture> LoadPicture(const std::wstring& path);
 
 // Largest picture accepted, in pixels (width times height).

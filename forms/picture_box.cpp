@@ -66,10 +66,12 @@ void PictureBox::ReleaseImage()
     imageHeight_ = 0;
     bitmapWidth_ = 0;
     bitmapHeight_ = 0;
+    unchanged_ = {0, 0};
 }
 
 void PictureBox::FillBackground()
 {
+    Drawn();
     if (imageDc_)
         FillWithColor(imageDc_.get(), imageWidth_, imageHeight_, backColor_);
 }
@@ -86,6 +88,9 @@ void PictureBox::SizeImageTo(int width, int height)
 {
     width = std::max(width, 0);
     height = std::max(height, 0);
+    // Whatever happens below, pixels beyond the new size may be filled anew.
+    unchanged_.cx = std::min(static_cast<int>(unchanged_.cx), width);
+    unchanged_.cy = std::min(static_cast<int>(unchanged_.cy), height);
     if (cleared_) {
         // All background at any size: it stays unmade.
         imageWidth_ = width;
@@ -104,6 +109,7 @@ void PictureBox::SizeImageTo(int width, int height)
         imageHeight_ = 0;
         bitmapWidth_ = 0;
         bitmapHeight_ = 0;
+        unchanged_ = {0, 0};
     }
 
     // A drag changes the size a little at a time: the bitmap keeps room for it, because fresh
@@ -202,6 +208,7 @@ void PictureBox::SetPicture(const Picture& picture)
     } else {
         SizeImageToClient();
     }
+    Drawn();
     // An opaque picture that covers the whole image needs no background beneath it.
     if (picture.HasAlpha() || picture.Width() < imageWidth_ || picture.Height() < imageHeight_)
         FillBackground();
@@ -239,6 +246,7 @@ void PictureBox::SetPicture(std::shared_ptr<const Picture> picture)
         return;
     }
     FitWindowTo(picture->Width(), picture->Height());
+    Drawn();
     if (!ShareImage(picture)) {
         SetPicture(*picture);
         return;
@@ -323,6 +331,7 @@ void PictureBox::ClearPicture()
         const int width = imageWidth_;
         const int height = imageHeight_;
         LetGoOfUnownedImage();
+        Drawn();
         imageWidth_ = width;
         imageHeight_ = height;
         cleared_ = true;
@@ -377,6 +386,9 @@ bool PictureBox::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& 
     case WM_SIZE:
         if (!fittingWindow_)
             SizeImageToClient();
+        // The focus mark runs along the edges: where the box kept its shown part, the old mark stays.
+        if (GetFocus() == Hwnd() && !hideFocus_)
+            InvalidateRect(Hwnd(), nullptr, FALSE);
         return false;
     case WM_SETFOCUS:
     case WM_KILLFOCUS: InvalidateRect(Hwnd(), nullptr, FALSE); return false;

@@ -58,6 +58,13 @@ public:
     // Repaints the window from the persistent image; the image is not cleared.
     void Refresh();
 
+    // The top-left part of the persistent image that is as it was at the last MarkUnchanged(): a resize
+    // keeps what stays in view, a picture or a clear keeps nothing, and whoever draws through Hdc()
+    // says so with Drawn().
+    SIZE Unchanged() const { return unchanged_; }
+    void MarkUnchanged() { unchanged_ = {imageWidth_, imageHeight_}; }
+    void Drawn() { unchanged_ = {0, 0}; }
+
     std::function<void()> onClick;  // a press and release without a drag
     // A drag with the left button beyond the system's drag distance: its start, then the distance
     // from the point where the button went down, at every move.
@@ -110,6 +117,7 @@ private:
     POINT downAt_{};
     bool hideFocus_ = true;  // the focus mark shows only once the keyboard has been used
     COLORREF backColor_ = GetSysColor(COLOR_BTNFACE);
+    SIZE unchanged_{0, 0};
 };
 
 }  // namespace forms

@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 namespace imaging {
 
@@ -36,13 +37,20 @@ inline std::uint32_t CompositeOver(std::uint32_t pixel, std::uint32_t background
 // with SSE2 where there is SSE2.
 void CompositeRow(const std::uint8_t* source, std::uint8_t* out, int count, std::uint32_t background);
 
-// Whether all `count` pixels from `source` have alpha 255.
+// Whether all `count` pixels from `source` have alpha 255; two pixels a step.
 inline bool AllOpaque(const std::uint8_t* source, int count)
 {
-    std::uint8_t alphas = 0xFF;
-    for (int i = 0; i < count; ++i)
-        alphas &= source[static_cast<std::size_t>(i) * 4 + 3];
-    return alphas == 0xFF;
+    std::uint64_t alphas = ~std::uint64_t{0};
+    int i = 0;
+    for (; i + 2 <= count; i += 2) {
+        std::uint64_t pair;
+        std::memcpy(&pair, source + static_cast<std::size_t>(i) * 4, 8);
+        alphas &= pair;
+    }
+    std::uint64_t alpha = (alphas >> 24) & (alphas >> 56) & 0xFF;
+    for (; i < count; ++i)
+        alpha &= source[static_cast<std::size_t>(i) * 4 + 3];
+    return alpha == 0xFF;
 }
 
 }  // namespace imaging

@@ -15,6 +15,8 @@ struct ConstPixels {
     int height = 0;
     std::ptrdiff_t stride = 0;
     const std::uint8_t* bits = nullptr;
+    // Every alpha is 255, as whoever made the pixels knows: readers skip looking.
+    bool opaque = false;
 
     bool Empty() const { return width <= 0 || height <= 0 || !bits; }
     const std::uint8_t* Row(int y) const { return bits + y * stride; }

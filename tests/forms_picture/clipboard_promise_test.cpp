@@ -75,6 +75,57 @@ TEST(ClipboardPromise, OnlyTheGivenTopLeftPartIsCopied)
     EXPECT_FALSE(forms::ClipboardSetBitmap(host.get(), nullptr, 5, 5));
 }
 
+TEST(ClipboardPromise, ADragCopiesOnlyWhatCameIntoViewAndAPasteGetsTheWholeBox)
+{
+    FormHost host;
+    forms::PictureBox box;
+    ASSERT_TRUE(box.Create(host.get(), {0, 0, 70, 50}));
+    Draw(box, testsupport::Pattern(box.ScaleWidth(), box.ScaleHeight(), 24));
+    // One clipboard step as the main window takes it: what stayed of the box is not copied again.
+    const auto step = [&] {
+        ASSERT_TRUE(forms::ClipboardClear(host.get()));
+        ASSERT_TRUE(
+            forms::ClipboardSetBitmap(host.get(), box.Hdc(), box.ScaleWidth(), box.ScaleHeight(), {}, box.Unchanged()));
+        box.MarkUnchanged();
+        const Pixels image = testsupport::ReadDc(box.Hdc(), box.ScaleWidth(), box.ScaleHeight());
+        ExpectSameColours(ReadClipboardBitmap(host.get()), image);
+    };
+    const auto size = [&](int width, int height) {
+        SetWindowPos(box.Hwnd(), nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    };
+    step();
+    size(80, 60);  // new strips of background beside and below the pattern
+    step();
+    size(60, 40);
+    size(75, 55);  // shrunk first: background now where the pattern was, within the last copy
+    step();
+    EXPECT_EQ(box.Unchanged().cx, box.ScaleWidth());
+    size(240, 170);  // past the room the kept copy had, and back far below it: copies made anew
+    step();
+    size(60, 40);
+    step();
+
+    // Drawn through the DC and said so: copied anew.
+    const Pixels drawn = testsupport::Pattern(box.ScaleWidth(), box.ScaleHeight(), 25);
+    const forms::UniqueHbitmap dib = MakeDib(drawn);
+    const forms::UniqueHdc source(CreateCompatibleDC(nullptr));
+    const auto paint = [&] {
+        const forms::SelectGuard select(source.get(), dib.get());
+        BitBlt(box.Hdc(), 0, 0, drawn.width, drawn.height, source.get(), 0, 0, SRCCOPY);
+    };
+    paint();
+    box.Drawn();
+    step();
+    // Drawn without saying so: the copy kept from the last step is what a paste gets.
+    const Pixels kept = testsupport::ReadDc(box.Hdc(), box.ScaleWidth(), box.ScaleHeight());
+    Draw(box, testsupport::Pattern(box.ScaleWidth(), box.ScaleHeight(), 26));
+    box.MarkUnchanged();
+    ASSERT_TRUE(forms::ClipboardClear(host.get()));
+    ASSERT_TRUE(
+        forms::ClipboardSetBitmap(host.get(), box.Hdc(), box.ScaleWidth(), box.ScaleHeight(), {}, box.Unchanged()));
+    ExpectSameColours(ReadClipboardBitmap(host.get()), kept);
+}
+
 TEST(ClipboardPromise, AnotherThreadAsksAndGetsThePixels)
 {
     FormHost host;

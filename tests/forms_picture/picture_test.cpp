@@ -3,6 +3,8 @@
 #include <windows.h>
 #include <wincodec.h>
 
+#include <thread>
+
 #include "forms/picture.h"
 #include "support/test_env.h"
 #include "test_images.h"
@@ -182,6 +184,56 @@ TEST(LoadPicture, FileCanBeRenamedAndDeletedWhileThePictureLives)
         EXPECT_EQ(picture->Width(), 9);
         EXPECT_EQ(PicturePixels(*picture).argb.size(), 36u);
     }
+}
+
+namespace {
+
+// Set while LoadPicture runs; the window below notes whether a message reached it meanwhile.
+bool g_loading = false;
+bool g_answeredWhileLoading = false;
+
+LRESULT CALLBACK NotingProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_APP) {
+        g_answeredWhileLoading = g_loading;
+        return 1;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+}  // namespace
+
+TEST(LoadPicture, ATallPictureDecodesWholeWhileTheThreadAnswersSentMessages)
+{
+    testsupport::TempFolder folder;
+    // 1100 rows of 4 KiB: several bands, the last one short; a PNG and a 24-bit BMP take different paths.
+    const Pixels source = testsupport::Pattern(1024, 1100, 5);
+    ASSERT_TRUE(testsupport::WriteFileBytes(folder / L"hoch.bmp", testsupport::Bmp24(source)));
+    ASSERT_TRUE(testsupport::WriteWithWic(folder / L"hoch.png", GUID_ContainerFormatPng, source));
+
+    const HWND window = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+    ASSERT_NE(window, nullptr);
+    SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&NotingProc));
+    g_answeredWhileLoading = false;
+    // Another thread's message waits for this thread before the picture is loaded.
+    std::thread sender([window] { SendMessageW(window, WM_APP, 0, 0); });
+    while ((HIWORD(GetQueueStatus(QS_SENDMESSAGE)) & QS_SENDMESSAGE) == 0)
+        Sleep(1);
+    g_loading = true;
+    const auto picture = forms::LoadPicture(folder / L"hoch.png");
+    g_loading = false;
+    MSG msg;
+    PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE);  // answers it now at the latest, so the thread ends
+    sender.join();
+    DestroyWindow(window);
+
+    EXPECT_TRUE(g_answeredWhileLoading);
+    ASSERT_TRUE(picture.has_value());
+    EXPECT_EQ(PicturePixels(*picture).argb, source.argb);
+    const auto widened = forms::LoadPicture(folder / L"hoch.bmp");
+    ASSERT_TRUE(widened.has_value());
+    EXPECT_FALSE(widened->HasAlpha());
+    EXPECT_EQ(PicturePixels(*widened).argb, source.argb);
 }
 
 TEST(CreateDib32, RefusesEmptySizes)

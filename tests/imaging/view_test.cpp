@@ -66,6 +66,24 @@ TEST(ImagingView, EveryZoomOriginAndTileSizeMatchesTheDefinition)
     }
 }
 
+TEST(ImagingView, OpaqueTilesAndViewsTooLargeForTheCacheMatchTheDefinition)
+{
+    Image32 tile = imagingtest::SampleTile(37, 29, 11u);
+    for (std::uint32_t& pixel : tile.pixels)
+        pixel |= 0xFF000000u;
+    ConstPixels opaque = tile.View();
+    opaque.opaque = true;
+    // 2100 x 1000 pixels: past the size from which rows are written around the cache.
+    Image32 target(2100, 1000);
+    for (int zoom : {25, 100, 200}) {
+        const ViewParams p{-13, 2000000007, zoom};
+        RenderView(opaque, target.View(), p, kBackground);
+        for (int y = 0; y < target.height; y += 7)
+            for (int x = 0; x < target.width; x += 5)
+                ASSERT_EQ(target.At(x, y), Expected(tile, x, y, p)) << "zoom " << zoom << " at " << x << "," << y;
+    }
+}
+
 TEST(ImagingView, TheViewRepeatsByItsPeriodAtEveryOrigin)
 {
     EXPECT_EQ(ViewPeriod(5, 50), 5);

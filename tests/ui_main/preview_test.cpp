@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <thread>
+
 #include "common/commands.h"
 #include "forms/events.h"
 #include "imaging/encode.h"
@@ -57,6 +59,37 @@ TEST_F(PreviewTest, AnOpaqueImageIsHeldOnceForPicMAndTheTiling)
     DIBSECTION shown{};
     ASSERT_EQ(GetObjectW(form_->PicM.Image(), sizeof(shown), &shown), static_cast<int>(sizeof(shown)));
     EXPECT_EQ(form_->CurrentTile().pixels.bits, shown.dsBm.bmBits);
+}
+
+TEST_F(PreviewTest, ASelectionMadeWhileAnotherPictureDecodesIsTheOneShown)
+{
+    // A JPEG large enough that another program's resize, and the key it lets through, come while it decodes.
+    const Pixels large = testsupport::Pattern(2400, 1600, 3);
+    ASSERT_TRUE(testsupport::WriteWithWic(images_ / L"a_gross.jpg", GUID_ContainerFormatJpeg, large));
+    AddImage(images_.Path(), L"b.bmp", 21, 17, 4);
+    ShowFolder(images_.Path());
+    const HWND list = form_->File1.Hwnd();
+    const HWND window = form_->Hwnd();
+    RECT client{};
+    GetClientRect(window, &client);
+    const forms::UniqueKernelHandle started(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    std::thread other([&] {
+        WaitForSingleObject(started.get(), INFINITE);
+        Sleep(30);
+        PostMessageW(list, WM_KEYDOWN, VK_DOWN, 1);
+        SendMessageW(window, WM_SIZE, SIZE_RESTORED, MAKELPARAM(client.right, client.bottom));
+    });
+    SetEvent(started.get());
+    SelectImage(L"a_gross.jpg");
+    forms::DoEvents();
+    other.join();
+    forms::DoEvents();
+
+    // Whichever pending events let the key through, the picture shown is the one selected last.
+    EXPECT_EQ(Commands::CurrentFile, L"b.bmp");
+    EXPECT_EQ(form_->PicM.ScaleWidth(), 21);
+    EXPECT_TRUE(IsTiling(PreviewPixels(), 21, 17, 4));
+    EXPECT_TRUE(IsTiling(ReadClipboardBitmap(), 21, 17, 4));
 }
 
 TEST_F(PreviewTest, ATileLargerThanThePreviewIsCutOffAtItsEdges)

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <optional>
+
 #include "forms/events.h"
 #include "imaging/borders.h"
 #include "imaging/seam.h"
@@ -27,15 +30,16 @@ protected:
         ASSERT_EQ(form_->PicM.ScaleWidth(), kWidth);
     }
 
-    // What PicW paints on the screen, drawn into a memory DC of the preview's size.
-    Pixels Shown() const
+    // What PicW paints on the screen, drawn into a memory DC of the preview's size; outside `area`
+    // the DC keeps what it had.
+    Pixels Shown(std::optional<RECT> area = std::nullopt) const
     {
         const int width = form_->PicW.ScaleWidth();
         const int height = form_->PicW.ScaleHeight();
         forms::UniqueHdc dc(CreateCompatibleDC(nullptr));
         forms::UniqueHbitmap bitmap = forms::CreateDib32(width, height, nullptr);
         forms::SelectGuard select(dc.get(), bitmap.get());
-        const RECT all{0, 0, width, height};
+        const RECT all = area.value_or(RECT{0, 0, width, height});
         if (!form_->PicW.onPaint || !form_->PicW.onPaint(dc.get(), all))
             BitBlt(dc.get(), 0, 0, width, height, form_->PicW.Hdc(), 0, 0, SRCCOPY);
         return ReadDc(dc.get(), width, height);
@@ -187,7 +191,46 @@ TEST_F(ViewTest, EveryZoomPanAndBorderShowsTheViewAsDrawnForItsOrigin)
                         ASSERT_EQ(shown.At(x, y), expected.At(x, y) & 0xFFFFFFu)
                             << "zoom " << zoom << " borders " << borders << " origin " << origin.x << "," << origin.y
                             << " at " << x << "," << y;
+                // A part uncovered on its own, at odd edges, shows the same pixels there.
+                const RECT part{5, 67, std::min(width, 150), std::min(height, 141)};
+                const Pixels partly = Shown(part);
+                for (int y = part.top; y < part.bottom; ++y)
+                    for (int x = part.left; x < part.right; ++x)
+                        ASSERT_EQ(partly.At(x, y), expected.At(x, y) & 0xFFFFFFu)
+                            << "zoom " << zoom << " borders " << borders << " part at " << x << "," << y;
             }
+        }
+    }
+}
+
+TEST_F(ViewTest, ALargeTileShowsWrappedAtEveryPanAndWithItsBorders)
+{
+    // Wider and higher than the preview, so a pan shows the tile's far edges beside its near ones.
+    AddImage(images_.Path(), L"Gross.bmp", 1100, 1030, 9);
+    form_->File1.Refresh();
+    form_->File1.SetSelected(IndexInFile1(L"Gross.bmp"));
+    ASSERT_EQ(form_->PicM.ScaleWidth(), 1100);
+    const ui::Form1::TileSource tile = form_->CurrentTile();
+    const int width = form_->PicW.ScaleWidth();
+    const int height = form_->PicW.ScaleHeight();
+    form_->PicW_DragStart();
+    for (const bool borders : {false, true}) {
+        if (form_->TileBorders() != borders)
+            form_->mnuBorders_Click();
+        for (const POINT pan : {POINT{-700, -600}, POINT{350, 1020}}) {
+            form_->PicW_Drag(pan.x, pan.y);
+            const POINT origin = form_->ViewOrigin();
+            const imaging::ViewParams params{origin.x, origin.y, 100};
+            imaging::Image32 expected(width, height);
+            imaging::RenderView(tile.pixels, expected.View(), params, tile.background);
+            if (borders)
+                imaging::DrawTileBorders(expected.View(), params, 1100, 1030);
+            const Pixels shown = Shown();
+            for (int y = 0; y < height; ++y)
+                for (int x = 0; x < width; ++x)
+                    ASSERT_EQ(shown.At(x, y), expected.At(x, y) & 0xFFFFFFu)
+                        << "borders " << borders << " origin " << origin.x << "," << origin.y << " at " << x << ","
+                        << y;
         }
     }
 }

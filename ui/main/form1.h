@@ -170,9 +170,6 @@ private:
     // The tile the view and the clipboard repeat, taken once per tiling (CurrentTile may copy PicM's
     // image); ShowPicture, ClearShownPicture and RefreshView take it anew.
     const TileSource& ShownTile();
-    // Whether the canvas holds what the view shows at `params`, as it is or shifted.
-    bool CanvasShows(const imaging::ViewParams& params) const;
-    bool RenderViewImage(int width, int height, const imaging::ViewParams& params);
     void UpdateSeamTip();
     struct ViewState {
         bool halfOffset = false;
@@ -183,25 +180,28 @@ private:
     };
     ViewState view_;
     std::pair<long long, long long> dragFrom_{0, 0};
-    // What the canvas holds: the view rendered at `rendered` into its top-left width x height. When the
-    // view repeats within that block, every origin is painted from it, shifted and wrapped.
-    struct CanvasBlock {
-        bool valid = false;
-        bool repeats = false;
-        bool borders = false;
-        int width = 0;
-        int height = 0;
-        imaging::ViewParams rendered{};
+    // The view at a reducing zoom, whole periods of it at origin 0: every origin is tiled from it.
+    struct ReducedBlock {
+        int zoom = 0;
+        imaging::Image32 pixels;
+        imaging::ConstPixels Pixels() const
+        {
+            imaging::ConstPixels view = pixels.View();
+            view.opaque = true;  // drawn by RenderView
+            return view;
+        }
     };
-    CanvasBlock block_;
+    const ReducedBlock* ReducedBlockFor(int zoom);
+    std::vector<ReducedBlock> reduced_;  // dropped with the tile they were made from
     TileSource shownTile_;
     bool shownTileTaken_ = false;
     void ForgetShownTile();  // the picture changed: ShownTile is taken anew
-    ViewCanvas canvas_;
+    ViewCanvas band_;        // the rows the view is painted through
     forms::ToolTip previewTips_;
     const void* seamFor_ = nullptr;  // the tile seamText_ was measured for
     std::wstring seamText_;
     bool selectionPending_ = false;  // the keyboard moved on past a selection; shown when the keys pause
+    unsigned selectionRuns_ = 0;     // File1_Click calls so far: a nested one makes an outer one's picture stale
     bool folderRefused_ = false;     // the last folder change could not list its files and was undone
     int quiet_ = 0;                  // start-up and drops report nothing: nesting count
 };

@@ -60,11 +60,11 @@ int RaisedOuterHeightPixels(int outerHeightPixels, float twipsPerPixel)
 namespace {
 
 // Applies one computed size; a negative one is refused like the platform would refuse it.
-bool MoveTo(forms::Control& control, int left, int top, int width, int height)
+bool MoveTo(forms::Control& control, int left, int top, int width, int height, bool keepShownPart = false)
 {
     if (!control.IsCreated() || width < 0 || height < 0)
         return false;
-    return control.Move({left, top, width, height});
+    return control.Move({left, top, width, height}, keepShownPart);
 }
 
 }  // namespace
@@ -92,10 +92,11 @@ void Form1::Form_Resize()
         const MainLayout layout = current();
         const int picWWidth = RoundPixels(layout.picWWidth);
         const int picWHeight = RoundPixels(layout.picWHeight);
-        if (!MoveTo(PicW, picW.left, picW.top, picWWidth, picWHeight)) {
+        // Its corner stays: what stays in view keeps its bits, only the strips that come into view are painted.
+        if (!MoveTo(PicW, picW.left, picW.top, picWWidth, picWHeight, true)) {
             // A refused size in one dimension leaves the other step to apply on its own.
-            if (!MoveTo(PicW, picW.left, picW.top, picWWidth, picW.height))
-                MoveTo(PicW, picW.left, picW.top, picW.width, picWHeight);
+            if (!MoveTo(PicW, picW.left, picW.top, picWWidth, picW.height, true))
+                MoveTo(PicW, picW.left, picW.top, picW.width, picWHeight, true);
         }
 
         const forms::Bounds frame = Frame1.GetBounds();
@@ -110,7 +111,6 @@ void Form1::Form_Resize()
     }
 
     ResizeTicks = 1;
-    block_.valid = false;
     CopyPreviewToClipboard();
 }
 

@@ -51,10 +51,19 @@ void Form1::File1_Click()
     Commands::CurrentFolder = File1.Path();
     Commands::AddBackslash(Commands::CurrentFolder);
     Commands::CurrentFile = name;
+    // A selection made in the pending events below, or while the picture decodes (another program may
+    // resize the window meanwhile, and the resize runs pending events), shows its own picture: this
+    // one is then out of date.
+    const unsigned run = ++selectionRuns_;
     ClearShownPicture();
     forms::DoEvents();
+    if (run != selectionRuns_)
+        return;
     // A file that cannot be read as a picture leaves PicM empty; the tiling still goes on.
-    if (auto picture = forms::LoadPicture(Commands::CurrentFolder + Commands::CurrentFile))
+    std::optional<forms::Picture> picture = forms::LoadPicture(Commands::CurrentFolder + Commands::CurrentFile);
+    if (run != selectionRuns_)
+        return;
+    if (picture)
         ShowPicture(std::move(*picture));
     Commands::TilePicture(PicW, PicM);
     RefreshView();
@@ -81,7 +90,7 @@ void Form1::ForgetShownTile()
     // The view and the clipboard take the tile afresh, and the old picture's memory is not held for it.
     shownTile_ = TileSource{};
     shownTileTaken_ = false;
-    block_.valid = false;
+    reduced_.clear();
 }
 
 void Form1::ShowPicture(forms::Picture picture)
@@ -109,7 +118,7 @@ Form1::TileSource Form1::CurrentTile() const
         shown_->Bits() && !shown_->Premultiplied()) {
         tile.owner = shown_;
         tile.pixels = {shown_->Width(), shown_->Height(), static_cast<std::ptrdiff_t>(shown_->Width()) * 4,
-                       shown_->Bits()};
+                       shown_->Bits(), !shown_->HasAlpha()};
         return tile;
     }
     // Otherwise PicM's own image, every pixel opaque.
@@ -129,6 +138,7 @@ Form1::TileSource Form1::CurrentTile() const
             copy->At(x, y) = row[x] | 0xFF000000u;
     }
     tile.pixels = copy->View();
+    tile.pixels.opaque = true;
     tile.owner = std::move(copy);
     return tile;
 }
@@ -140,9 +150,12 @@ void Form1::CopyPreviewToClipboard()
     // Read after the pending events: a resize in between may have replaced the image.
     const int width = PicW.ScaleWidth();
     const int height = PicW.ScaleHeight();
-    forms::SkipIfFalse(
-        forms::ClipboardSetBitmap(Hwnd(), PicW.Hdc(), width, height, TilingWithAlpha(ShownTile(), width, height)),
-        L"copy");
+    // What stayed of the preview since the last copy is not copied again: a drag of the window's corner
+    // copies only the strips that come into view.
+    if (forms::SkipIfFalse(forms::ClipboardSetBitmap(Hwnd(), PicW.Hdc(), width, height,
+                                                     TilingWithAlpha(ShownTile(), width, height), PicW.Unchanged()),
+                           L"copy"))
+        PicW.MarkUnchanged();
 }
 
 void Form1::PicW_Click()

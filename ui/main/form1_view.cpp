@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <array>
+#include <optional>
 
 #include "forms/skip.h"
 #include "imaging/borders.h"
@@ -228,97 +229,105 @@ const Form1::TileSource& Form1::ShownTile()
     return shownTile_;
 }
 
-bool Form1::CanvasShows(const imaging::ViewParams& params) const
-{
-    const imaging::ViewParams& at = block_.rendered;
-    if (!block_.valid || block_.borders != view_.borders || at.zoomPercent != params.zoomPercent)
-        return false;
-    if (!block_.repeats)
-        return at.originX == params.originX && at.originY == params.originY;
-    // The dots of the borders alternate with x + y on the screen, so a shift must keep that parity.
-    return !block_.borders || ((at.originX + at.originY - params.originX - params.originY) & 1) == 0;
-}
-
 namespace {
 
-// Block pixels a repeating block should at least span, so a paint takes few blits.
-constexpr int kMinBlockSide = 1024;
+// Rows painted at a time: a band of a 4K preview (about 1 MB) is still in the cache when it is
+// blitted, so the view never makes a round trip through memory. Even, so the border dots keep
+// their parity from band to band.
+constexpr int kBandRows = 64;
+// A kept reduction spans at least this many pixels each way, so tiling from it copies long runs.
+constexpr long long kMinBlockSide = 1024;
+// Largest kept reduction (64 MiB); past it the view is reduced afresh at every paint.
+constexpr long long kMaxBlockPixels = 16LL << 20;
+// From this side on, a tile at 100 % is blitted straight from PicM: a few long copies, each
+// pixel read from memory once.
+constexpr int kBlitTileSide = 1024;
 
-// The side of a block that holds whole periods: at least kMinBlockSide where it fits, at most
-// `extent`; even when the dotted borders must keep their parity. 0 when not one period fits.
-int BlockSide(long long period, int extent, bool even)
-{
-    const long long unit = even && period % 2 != 0 ? period * 2 : period;
-    if (unit <= 0 || unit > extent)
-        return 0;
-    const long long periods = std::min((kMinBlockSide + unit - 1) / unit, extent / unit);
-    return static_cast<int>(std::max(1LL, periods) * unit);
-}
-
-// Paints `area` with screen pixel (x, y) taken from block pixel ((x + shiftX) mod width, (y + shiftY) mod height).
-void BlitWrapped(HDC dc, const RECT& area, HDC block, int width, int height, int shiftX, int shiftY)
+// Paints `area` with the tiling of the width x height image in `tile` at the origin.
+void BlitTiling(HDC dc, const RECT& area, HDC tile, int width, int height, int originX, int originY)
 {
     for (int y = area.top; y < area.bottom;) {
-        const int sourceY = imaging::Wrap(static_cast<long long>(y) + shiftY, height);
+        const int sourceY = imaging::Wrap(static_cast<long long>(y) - originY, height);
         const int rows = std::min(height - sourceY, static_cast<int>(area.bottom - y));
         for (int x = area.left; x < area.right;) {
-            const int sourceX = imaging::Wrap(static_cast<long long>(x) + shiftX, width);
+            const int sourceX = imaging::Wrap(static_cast<long long>(x) - originX, width);
             const int columns = std::min(width - sourceX, static_cast<int>(area.right - x));
-            forms::SkipIfFalse(BitBlt(dc, x, y, columns, rows, block, sourceX, sourceY, SRCCOPY), L"draw view");
+            forms::SkipIfFalse(BitBlt(dc, x, y, columns, rows, tile, sourceX, sourceY, SRCCOPY), L"draw view");
             x += columns;
         }
         y += rows;
     }
 }
 
+long long BlockSide(long long period)
+{
+    return period <= 0 ? 0 : std::max(1LL, (kMinBlockSide + period - 1) / period) * period;
+}
+
 }  // namespace
+
+const Form1::ReducedBlock* Form1::ReducedBlockFor(int zoom)
+{
+    // A reduction reads k x k picture pixels for every screen pixel, so a large picture would be
+    // read whole at every pan. Whole periods of it are kept per zoom, and every origin tiles from them.
+    for (const ReducedBlock& block : reduced_) {
+        if (block.zoom == zoom)
+            return &block;
+    }
+    const TileSource& tile = ShownTile();
+    const long long width = BlockSide(imaging::ViewPeriod(tile.pixels.width, zoom));
+    const long long height = BlockSide(imaging::ViewPeriod(tile.pixels.height, zoom));
+    if (width <= 0 || height <= 0 || width * height > kMaxBlockPixels)
+        return nullptr;
+    ReducedBlock block{zoom, imaging::Image32(static_cast<int>(width), static_cast<int>(height))};
+    imaging::RenderView(tile.pixels, block.pixels.View(), {0, 0, zoom}, tile.background);
+    // The two reductions the menu offers stay; a third would be a picture's worth of memory more.
+    if (reduced_.size() >= 2)
+        reduced_.erase(reduced_.begin());
+    reduced_.push_back(std::move(block));
+    return &reduced_.back();
+}
 
 bool Form1::PicW_Paint(HDC dc, const RECT& area)
 {
     if (PlainView())
         return false;
-    const int width = PicW.ScaleWidth();
-    const int height = PicW.ScaleHeight();
-    if (width <= 0 || height <= 0)
-        return false;
-    if (canvas_.Width() != width || canvas_.Height() != height) {
-        block_.valid = false;
-        if (!canvas_.Resize(width, height))
-            return false;
-    }
-    const imaging::ViewParams params = ShownViewParams();
-    if (!CanvasShows(params) && !RenderViewImage(width, height, params))
-        return false;
-    // Pan and offset only move a repeating view: the block is painted shifted, not drawn again.
-    BlitWrapped(dc, area, canvas_.Dc(), block_.width, block_.height, block_.rendered.originX - params.originX,
-                block_.rendered.originY - params.originY);
-    return true;
-}
-
-bool Form1::RenderViewImage(int width, int height, const imaging::ViewParams& params)
-{
+    // Even left and top edges keep the dots of the borders in step with the screen.
+    const int left = std::max(0, static_cast<int>(area.left)) & ~1;
+    const int top = std::max(0, static_cast<int>(area.top)) & ~1;
+    const int right = std::min(PicW.ScaleWidth(), static_cast<int>(area.right));
+    const int bottom = std::min(PicW.ScaleHeight(), static_cast<int>(area.bottom));
+    if (left >= right || top >= bottom)
+        return true;
     const TileSource& tile = ShownTile();
-    CanvasBlock block;
-    block.borders = view_.borders;
-    block.width = BlockSide(imaging::ViewPeriod(tile.pixels.width, params.zoomPercent), width, block.borders);
-    block.height = BlockSide(imaging::ViewPeriod(tile.pixels.height, params.zoomPercent), height, block.borders);
-    block.repeats = block.width > 0 && block.height > 0;
-    if (block.repeats) {
-        // Rendered with the dots' parity of `params`: a shift by even block sides keeps it.
-        block.rendered = {block.borders ? (params.originX + params.originY) & 1 : 0, 0, params.zoomPercent};
-    } else {
-        block.width = width;
-        block.height = height;
-        block.rendered = params;
+    const imaging::ViewParams params = ShownViewParams();
+    // PicM's image is the tile as the view shows it at 100 %: laid over the background.
+    if (params.zoomPercent == 100 && !view_.borders && tile.pixels.width >= kBlitTileSide &&
+        tile.pixels.height >= kBlitTileSide && PicM.ScaleWidth() == tile.pixels.width &&
+        PicM.ScaleHeight() == tile.pixels.height) {
+        BlitTiling(dc, {left, top, right, bottom}, PicM.Hdc(), tile.pixels.width, tile.pixels.height, params.originX,
+                   params.originY);
+        return true;
     }
-    const imaging::MutablePixels target{block.width, block.height, static_cast<std::ptrdiff_t>(width) * 4,
-                                        canvas_.Bits()};
-    GdiFlush();
-    imaging::RenderView(tile.pixels, target, block.rendered, tile.background);
-    if (block.borders)
-        imaging::DrawTileBorders(target, block.rendered, tile.pixels.width, tile.pixels.height);
-    block.valid = true;
-    block_ = block;
+    if (!band_.Reserve(PicW.ScaleWidth(), kBandRows))
+        return false;
+    const std::optional<imaging::ZoomStep> step = imaging::StepOf(params.zoomPercent);
+    const ReducedBlock* block = step && step->reduces ? ReducedBlockFor(params.zoomPercent) : nullptr;
+    for (int y = top; y < bottom; y += kBandRows) {
+        const int rows = std::min(kBandRows, bottom - y);
+        const imaging::MutablePixels band{right - left, rows, static_cast<std::ptrdiff_t>(band_.Width()) * 4,
+                                          band_.Bits()};
+        // The band's pixels are drawn in the band's own coordinates: the origin moves the other way.
+        const imaging::ViewParams at{params.originX - left, params.originY - y, params.zoomPercent};
+        GdiFlush();  // the blit of the band before may still be queued
+        if (block)
+            imaging::RenderView(block->Pixels(), band, {at.originX, at.originY, 100}, tile.background);
+        else
+            imaging::RenderView(tile.pixels, band, at, tile.background);
+        if (view_.borders)
+            imaging::DrawTileBorders(band, at, tile.pixels.width, tile.pixels.height);
+        forms::SkipIfFalse(BitBlt(dc, left, y, right - left, rows, band_.Dc(), 0, 0, SRCCOPY), L"draw view");
+    }
     return true;
 }
 

@@ -1,8 +1,9 @@
 #pragma once
-// A 32-bit top-down DIB selected into a memory DC: what PicW shows when the view differs from its image.
+// A 32-bit top-down DIB selected into a memory DC, through which PicW paints a view that differs from its image.
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdint>
 
 #include "forms/handles.h"
@@ -17,11 +18,14 @@ public:
     ViewCanvas(const ViewCanvas&) = delete;
     ViewCanvas& operator=(const ViewCanvas&) = delete;
 
-    // Room for width x height pixels; the old pixels go. False when the memory could not be had.
-    bool Resize(int width, int height)
+    // Room for at least width x height pixels, kept while it suffices (fresh memory is dear); the old
+    // pixels go when it grows. False when the memory could not be had.
+    bool Reserve(int width, int height)
     {
-        if (dc_ && width == width_ && height == height_)
+        if (dc_ && width <= width_ && height <= height_)
             return true;
+        width = std::max(width, width_);
+        height = std::max(height, height_);
         Release();
         void* bits = nullptr;
         forms::UniqueHbitmap image = forms::CreateDib32(width, height, &bits);
