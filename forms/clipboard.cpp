@@ -135,6 +135,19 @@ public:
         fromWidth_ = fromHeight_ = 0;
     }
 
+    // Gives the memory back; the next copy takes fresh memory.
+    void Free()
+    {
+        ForgetSource();
+        if (dc_ && original_)
+            SelectObject(dc_.get(), original_);
+        original_ = nullptr;
+        bitmap_.reset();
+        dc_.reset();
+        bits_ = nullptr;
+        roomWidth_ = roomHeight_ = width_ = height_ = 0;
+    }
+
 private:
     static BITMAPINFO Format(int width, int height)
     {
@@ -146,18 +159,6 @@ private:
         format.bmiHeader.biBitCount = 32;
         format.bmiHeader.biCompression = BI_RGB;
         return format;
-    }
-
-    void Free()
-    {
-        ForgetSource();
-        if (dc_ && original_)
-            SelectObject(dc_.get(), original_);
-        original_ = nullptr;
-        bitmap_.reset();
-        dc_.reset();
-        bits_ = nullptr;
-        roomWidth_ = roomHeight_ = width_ = height_ = 0;
     }
 
     UniqueHdc dc_;
@@ -204,6 +205,18 @@ void Render(HWND owner)
     UniqueHbitmap bitmap = promise.pixels.MakeBitmap();
     if (bitmap && SetClipboardData(CF_BITMAP, bitmap.get()))
         bitmap.release();  // the clipboard owns it now
+}
+
+// The owner window is going: no program can ask for its copy any more, so the copy's memory goes back.
+void ReleasePixels(HWND owner)
+{
+    Promise& promise = Promised();
+    std::lock_guard<std::mutex> hold(promise.lock);
+    if (promise.owner != owner)
+        return;
+    promise.owner = nullptr;
+    promise.waiting = false;
+    promise.pixels.Free();
 }
 
 // The bytes in a movable global block, as the clipboard takes them.
@@ -300,6 +313,7 @@ bool HandleClipboardOwnerMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM, LRE
             ClipboardSession session(hwnd);
             if (session.IsOpen() && GetClipboardOwner() == hwnd) {
                 Render(hwnd);
+                ReleasePixels(hwnd);  // before the further formats take their memory
                 for (const UINT format : PromisedFormats(hwnd))
                     RenderFormat(hwnd, format);
             }
@@ -308,8 +322,11 @@ bool HandleClipboardOwnerMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM, LRE
         result = 0;
         return true;
     }
-    case WM_DESTROYCLIPBOARD:
-    case WM_NCDESTROY: Forget(hwnd); return false;  // the window's own handling goes on
+    case WM_DESTROYCLIPBOARD: Forget(hwnd); return false;  // the window's own handling goes on
+    case WM_NCDESTROY:
+        Forget(hwnd);
+        ReleasePixels(hwnd);
+        return false;
     default: return false;
     }
 }

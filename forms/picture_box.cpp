@@ -59,6 +59,8 @@ void PictureBox::ReleaseImage()
         SelectObject(imageDc_.get(), originalBitmap_);
     originalBitmap_ = nullptr;
     image_.reset();
+    shared_.reset();  // only now that it is no longer selected
+    cleared_ = false;
     imageDc_.reset();
     imageWidth_ = 0;
     imageHeight_ = 0;
@@ -89,6 +91,12 @@ void PictureBox::SizeImageTo(int width, int height)
     // Whatever happens below, pixels beyond the new size may be filled anew.
     unchanged_.cx = std::min(static_cast<int>(unchanged_.cx), width);
     unchanged_.cy = std::min(static_cast<int>(unchanged_.cy), height);
+    if (cleared_) {
+        // All background at any size: it stays unmade.
+        imageWidth_ = width;
+        imageHeight_ = height;
+        return;
+    }
     if (imageDc_ && width == imageWidth_ && height == imageHeight_)
         return;
     if (!imageDc_) {
@@ -106,6 +114,7 @@ void PictureBox::SizeImageTo(int width, int height)
 
     // A drag changes the size a little at a time: the bitmap keeps room for it, because fresh
     // memory costs far more than the pixels drawn into it. Only the area that comes into view is filled.
+    // A shared picture never fits: it must not be drawn on, so a resize copies it into an image of its own.
     const long long wanted = static_cast<long long>(width) * height;
     const bool fits = image_ && width > 0 && height > 0 && width <= bitmapWidth_ && height <= bitmapHeight_ &&
                       static_cast<long long>(bitmapWidth_) * bitmapHeight_ <= wanted + wanted / 2;
@@ -125,7 +134,7 @@ void PictureBox::SizeImageTo(int width, int height)
     }
 
     // Growing by a little (a drag) leaves room for the next steps; any other size is made exactly.
-    const bool dragging = image_ && width >= imageWidth_ && height >= imageHeight_ &&
+    const bool dragging = HasImage() && width >= imageWidth_ && height >= imageHeight_ &&
                           width <= imageWidth_ + imageWidth_ / 8 + 8 && height <= imageHeight_ + imageHeight_ / 8 + 8;
     const int bitmapWidth = dragging ? width + width / 16 + 8 : width;
     const int bitmapHeight = dragging ? height + height / 16 + 8 : height;
@@ -139,8 +148,8 @@ void PictureBox::SizeImageTo(int width, int height)
         if (!scratch)
             return;
         SelectGuard select(scratch.get(), resized.get());
-        const int keptWidth = image_ ? std::min(width, imageWidth_) : 0;
-        const int keptHeight = image_ ? std::min(height, imageHeight_) : 0;
+        const int keptWidth = HasImage() ? std::min(width, imageWidth_) : 0;
+        const int keptHeight = HasImage() ? std::min(height, imageHeight_) : 0;
         if (keptWidth > 0 && keptHeight > 0)
             BitBlt(scratch.get(), 0, 0, keptWidth, keptHeight, imageDc_.get(), 0, 0, SRCCOPY);
         // Only what the old image does not cover gets the background.
@@ -163,10 +172,25 @@ void PictureBox::SizeImageTo(int width, int height)
         originalBitmap_ = nullptr;
     }
     image_ = std::move(resized);
+    shared_.reset();  // a shared picture was copied as far as it is kept, and is deselected now
     imageWidth_ = image_ ? width : 0;
     imageHeight_ = image_ ? height : 0;
     bitmapWidth_ = image_ ? bitmapWidth : 0;
     bitmapHeight_ = image_ ? bitmapHeight : 0;
+}
+
+void PictureBox::FitWindowTo(int width, int height)
+{
+    RECT outer{};
+    RECT client{};
+    GetWindowRect(Hwnd(), &outer);
+    GetClientRect(Hwnd(), &client);
+    const int frameWidth = (outer.right - outer.left) - client.right;
+    const int frameHeight = (outer.bottom - outer.top) - client.bottom;
+    fittingWindow_ = true;
+    SetWindowPos(Hwnd(), nullptr, 0, 0, width + frameWidth, height + frameHeight,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    fittingWindow_ = false;
 }
 
 void PictureBox::SetPicture(const Picture& picture)
@@ -175,15 +199,10 @@ void PictureBox::SetPicture(const Picture& picture)
         ClearPicture();
         return;
     }
+    // A shared picture, or a cleared image not made yet, goes before anything is drawn: drawing would change it.
+    LetGoOfUnownedImage();
     if (autoSize_ && Hwnd()) {
-        RECT outer{};
-        RECT client{};
-        GetWindowRect(Hwnd(), &outer);
-        GetClientRect(Hwnd(), &client);
-        const int frameWidth = (outer.right - outer.left) - client.right;
-        const int frameHeight = (outer.bottom - outer.top) - client.bottom;
-        SetWindowPos(Hwnd(), nullptr, 0, 0, picture.Width() + frameWidth, picture.Height() + frameHeight,
-                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+        FitWindowTo(picture.Width(), picture.Height());
         // The image takes the picture's size even where the window could not grow as far.
         SizeImageTo(picture.Width(), picture.Height());
     } else {
@@ -194,18 +213,20 @@ void PictureBox::SetPicture(const Picture& picture)
     if (picture.HasAlpha() || picture.Width() < imageWidth_ || picture.Height() < imageHeight_)
         FillBackground();
     if (imageDc_ && image_) {
-        UniqueHdc source(CreateCompatibleDC(nullptr));
-        if (source) {
-            SelectGuard select(source.get(), picture.Bitmap());
-            if (picture.HasAlpha() && !picture.Premultiplied()) {
-                DrawStraightAlpha(picture);
-            } else if (picture.HasAlpha()) {
-                // Premultiplied pixels over the background: transparent ones show the background.
-                const BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
-                GdiAlphaBlend(imageDc_.get(), 0, 0, picture.Width(), picture.Height(), source.get(), 0, 0,
-                              picture.Width(), picture.Height(), blend);
-            } else {
-                BitBlt(imageDc_.get(), 0, 0, picture.Width(), picture.Height(), source.get(), 0, 0, SRCCOPY);
+        if (picture.HasAlpha() && !picture.Premultiplied()) {
+            DrawStraightAlpha(picture);
+        } else {
+            UniqueHdc source(CreateCompatibleDC(nullptr));
+            if (source) {
+                SelectGuard select(source.get(), picture.Bitmap());
+                if (picture.HasAlpha()) {
+                    // Premultiplied pixels over the background: transparent ones show the background.
+                    const BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+                    GdiAlphaBlend(imageDc_.get(), 0, 0, picture.Width(), picture.Height(), source.get(), 0, 0,
+                                  picture.Width(), picture.Height(), blend);
+                } else {
+                    BitBlt(imageDc_.get(), 0, 0, picture.Width(), picture.Height(), source.get(), 0, 0, SRCCOPY);
+                }
             }
         }
     }
@@ -213,29 +234,110 @@ void PictureBox::SetPicture(const Picture& picture)
     Refresh();
 }
 
+void PictureBox::SetPicture(std::shared_ptr<const Picture> picture)
+{
+    if (!picture) {
+        ClearPicture();
+        return;
+    }
+    // A picture with alpha is laid over the background, and only an AutoSize box is sure to match its size.
+    if (picture->Empty() || picture->HasAlpha() || !autoSize_ || !Hwnd()) {
+        SetPicture(*picture);
+        return;
+    }
+    FitWindowTo(picture->Width(), picture->Height());
+    Drawn();
+    if (!ShareImage(picture)) {
+        SetPicture(*picture);
+        return;
+    }
+    hasPicture_ = true;
+    Refresh();
+}
+
+bool PictureBox::ShareImage(std::shared_ptr<const Picture> picture)
+{
+    if (!imageDc_) {
+        imageDc_.reset(CreateCompatibleDC(nullptr));
+        originalBitmap_ = nullptr;
+        if (!imageDc_)
+            return false;
+    }
+    // Fails when the bitmap is selected into another DC: a DIB section can be in only one.
+    const HGDIOBJ previous = SelectObject(imageDc_.get(), picture->Bitmap());
+    if (!previous)
+        return false;
+    if (!originalBitmap_)
+        originalBitmap_ = previous;
+    // The own image and any picture shared before are deselected now: their memory goes at once.
+    image_.reset();
+    shared_ = std::move(picture);
+    cleared_ = false;
+    imageWidth_ = bitmapWidth_ = shared_->Width();
+    imageHeight_ = bitmapHeight_ = shared_->Height();
+    return true;
+}
+
+void PictureBox::LetGoOfUnownedImage()
+{
+    if (shared_) {
+        if (imageDc_ && originalBitmap_)
+            SelectObject(imageDc_.get(), originalBitmap_);
+        originalBitmap_ = nullptr;
+        shared_.reset();  // only now that it is no longer selected
+    } else if (!cleared_) {
+        return;
+    }
+    cleared_ = false;
+    imageWidth_ = imageHeight_ = bitmapWidth_ = bitmapHeight_ = 0;
+}
+
+void PictureBox::MakeClearedImage() const
+{
+    if (!cleared_)
+        return;
+    // A picture box is never a const object, only seen through const references.
+    auto& self = const_cast<PictureBox&>(*this);
+    const int width = imageWidth_;
+    const int height = imageHeight_;
+    self.LetGoOfUnownedImage();
+    self.SizeImageTo(width, height);  // from no image: all background
+}
+
 void PictureBox::DrawStraightAlpha(const Picture& picture)
 {
-    // Laid over the background row by row in a scratch copy, so transparent pixels show the background.
+    // Laid over the background row by row straight into the image's pixels: no copy of the picture.
     const std::uint8_t* source = picture.Bits();
-    void* bits = nullptr;
-    UniqueHbitmap composed = CreateDib32(picture.Width(), picture.Height(), &bits);
-    UniqueHdc scratch(CreateCompatibleDC(nullptr));
-    if (!source || !composed || !bits || !scratch)
+    DIBSECTION section{};
+    if (!source || !image_ || GetObjectW(image_.get(), sizeof(section), &section) != sizeof(section) ||
+        !section.dsBm.bmBits)
         return;
-    const std::size_t stride = static_cast<std::size_t>(picture.Width()) * 4;
+    const int width = std::min(picture.Width(), imageWidth_);
+    const int height = std::min(picture.Height(), imageHeight_);
+    const std::size_t sourceStride = static_cast<std::size_t>(picture.Width()) * 4;
+    const std::size_t targetStride = static_cast<std::size_t>(section.dsBm.bmWidthBytes);
+    auto* target = static_cast<std::uint8_t*>(section.dsBm.bmBits);
     const std::uint32_t background = imaging::FromColorref(backColor_);
-    for (int y = 0; y < picture.Height(); ++y)
-        imaging::CompositeRow(source + stride * static_cast<std::size_t>(y),
-                              static_cast<std::uint8_t*>(bits) + stride * static_cast<std::size_t>(y), picture.Width(),
-                              background);
-    GdiFlush();
-    SelectGuard select(scratch.get(), composed.get());
-    BitBlt(imageDc_.get(), 0, 0, picture.Width(), picture.Height(), scratch.get(), 0, 0, SRCCOPY);
+    GdiFlush();  // what GDI drew into the image is in its pixels before they are written
+    for (int y = 0; y < height; ++y)
+        imaging::CompositeRow(source + sourceStride * static_cast<std::size_t>(y),
+                              target + targetStride * static_cast<std::size_t>(y), width, background);
 }
 
 void PictureBox::ClearPicture()
 {
-    FillBackground();
+    if (shared_) {
+        // The size stays and the shared picture is left as it is; the background image is made when asked for.
+        const int width = imageWidth_;
+        const int height = imageHeight_;
+        LetGoOfUnownedImage();
+        Drawn();
+        imageWidth_ = width;
+        imageHeight_ = height;
+        cleared_ = true;
+    } else if (!cleared_) {
+        FillBackground();
+    }
     hasPicture_ = false;
     Refresh();
 }
@@ -263,7 +365,7 @@ bool PictureBox::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& 
             bool painted = false;
             GuardedCall(L"picture box paint", [&] { painted = Raise(onPaint, dc, area); });
             if (painted) {
-            } else if (image_) {
+            } else if (HasImage()) {
                 BitBlt(dc, area.left, area.top, area.right - area.left, area.bottom - area.top, imageDc_.get(),
                        area.left, area.top, SRCCOPY);
             } else {
@@ -282,7 +384,8 @@ bool PictureBox::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& 
         return true;
     }
     case WM_SIZE:
-        SizeImageToClient();
+        if (!fittingWindow_)
+            SizeImageToClient();
         // The focus mark runs along the edges: where the box kept its shown part, the old mark stays.
         if (GetFocus() == Hwnd() && !hideFocus_)
             InvalidateRect(Hwnd(), nullptr, FALSE);

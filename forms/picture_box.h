@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <functional>
+#include <memory>
 
 #include "forms/control.h"
 #include "forms/handles.h"
@@ -21,8 +22,17 @@ public:
 
     // The persistent image's device context and bitmap; valid until the next resize. While a drag
     // resizes the box the bitmap may be larger: its top-left ScaleWidth x ScaleHeight pixels are the image.
-    HDC Hdc() const { return imageDc_.get(); }
-    HBITMAP Image() const { return image_.get(); }
+    // While the box shows a shared picture the bitmap is that picture's own: read it, never draw on it.
+    HDC Hdc() const
+    {
+        MakeClearedImage();
+        return imageDc_.get();
+    }
+    HBITMAP Image() const
+    {
+        MakeClearedImage();
+        return shared_ ? shared_->Bitmap() : image_.get();
+    }
     // The inner size in pixels: the persistent image's size, which follows the client area; with
     // AutoSize it is the picture's size even where the platform caps a window's size (32767).
     int ScaleWidth() const { return imageWidth_; }
@@ -34,6 +44,10 @@ public:
 
     // Draws the picture at 0,0 over the background (transparent pixels show the background).
     void SetPicture(const Picture& picture);
+    // The same, but an opaque picture in an AutoSize box becomes the image itself instead of being
+    // copied: the box holds it while it shows it, and takes an image of its own again on a resize,
+    // ClearPicture or SetPicture. Nothing else may select the picture's bitmap into a DC meanwhile.
+    void SetPicture(std::shared_ptr<const Picture> picture);
     // No picture: the persistent image is filled with the background; the size stays.
     void ClearPicture();
     bool HasPicture() const { return hasPicture_; }
@@ -71,18 +85,32 @@ private:
     void SizeImageTo(int width, int height);
     // Puts the original bitmap back into the image DC and frees the image.
     void ReleaseImage();
+    bool HasImage() const { return image_ || shared_; }
+    // Sizes the window so that its client area is width x height, leaving the image to the caller.
+    void FitWindowTo(int width, int height);
+    // Makes the picture's bitmap the image; false when it cannot be selected into the image DC.
+    bool ShareImage(std::shared_ptr<const Picture> picture);
+    // Puts the original bitmap back in place of a shared picture and lets go of it, and forgets a cleared
+    // image not made yet: no image is left.
+    void LetGoOfUnownedImage();
+    // Makes the image of a box cleared while it showed a shared picture, all background. Only done when
+    // the image is asked for: a box cleared while its next picture loads needs no fresh memory for it.
+    void MakeClearedImage() const;
     void FillBackground();
     // Draws a picture with straight alpha over the background.
     void DrawStraightAlpha(const Picture& picture);
 
     UniqueHdc imageDc_;
     UniqueHbitmap image_;
+    std::shared_ptr<const Picture> shared_;  // the image when set: a picture's bitmap, image_ is empty
     HGDIOBJ originalBitmap_ = nullptr;
     int imageWidth_ = 0;
     int imageHeight_ = 0;
     int bitmapWidth_ = 0;  // the bitmap's own size, at least the image's
     int bitmapHeight_ = 0;
     bool autoSize_ = false;
+    bool cleared_ = false;        // the image is all background and not made yet
+    bool fittingWindow_ = false;  // SetPicture sizes the window and the image itself: WM_SIZE leaves the image
     bool hasPicture_ = false;
     bool pressed_ = false;  // the left button went down on this box
     bool dragging_ = false;

@@ -161,6 +161,20 @@ TEST(ClipboardPromise, TheBitmapStaysWhenTheOwnerIsDestroyed)
     ExpectSameColours(ReadClipboardBitmap(nullptr), pattern);
 }
 
+TEST(ClipboardPromise, AnEarlierOwnerGoingLeavesTheCopyOfTheOwnerNow)
+{
+    const Pixels pattern = testsupport::Pattern(12, 8, 27);
+    FormHost owner;
+    {
+        FormHost earlier;
+        forms::UniqueHbitmap before = MakeDib(testsupport::Pattern(5, 5, 28));
+        ASSERT_TRUE(forms::ClipboardSetBitmap(earlier.get(), before.get()));
+        forms::UniqueHbitmap now = MakeDib(pattern);
+        ASSERT_TRUE(forms::ClipboardSetBitmap(owner.get(), now.get()));
+    }
+    ExpectSameColours(ReadClipboardBitmap(owner.get()), pattern);
+}
+
 TEST(ClipboardPromise, AnEmptiedClipboardHandsNothingOver)
 {
     FormHost host;

@@ -3,9 +3,11 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <memory>
 
 #include "forms/picture.h"
 #include "forms/picture_box.h"
+#include "imaging/composite.h"
 #include "support/test_env.h"
 #include "test_images.h"
 
@@ -22,6 +24,23 @@ forms::Picture MakePicture(const Pixels& pixels)
     const bool alpha =
         std::any_of(pixels.argb.begin(), pixels.argb.end(), [](std::uint32_t p) { return (p >> 24) != 0xff; });
     return forms::Picture(testsupport::MakeDib(pixels), pixels.width, pixels.height, alpha);
+}
+
+// The picture's own pixels, read from its memory (its bitmap may be selected into the box's DC).
+Pixels PictureBits(const forms::Picture& picture)
+{
+    const auto* bits = reinterpret_cast<const std::uint32_t*>(picture.Bits());
+    return {picture.Width(), picture.Height(), {bits, bits + picture.Width() * picture.Height()}};
+}
+
+// Whether no DC holds the bitmap: a DIB section can be selected into one DC only.
+bool Selectable(HBITMAP bitmap)
+{
+    const forms::UniqueHdc dc(CreateCompatibleDC(nullptr));
+    const HGDIOBJ previous = SelectObject(dc.get(), bitmap);
+    if (previous)
+        SelectObject(dc.get(), previous);
+    return previous != nullptr;
 }
 
 Pixels Image(const forms::PictureBox& box)
@@ -219,4 +238,79 @@ TEST_F(PictureBoxTest, PaintCopiesTheImageToTheWindow)
     const Pixels shown = testsupport::ReadDc(dc.get(), 40, 30);
     for (size_t i = 0; i < pattern.argb.size(); ++i)
         ASSERT_EQ(Rgb(shown.argb[i]), Rgb(pattern.argb[i])) << i;
+}
+
+TEST_F(PictureBoxTest, AnOpaqueSharedPictureIsTheImageAndLivesAsLongAsItIsShown)
+{
+    box.SetAutoSize(true);
+    const Pixels pattern = testsupport::Pattern(37, 23, 12);
+    auto picture = std::make_shared<const forms::Picture>(MakePicture(pattern));
+    const std::weak_ptr<const forms::Picture> held = picture;
+    const HBITMAP bitmap = picture->Bitmap();
+    box.SetPicture(std::move(picture));
+    EXPECT_EQ(box.Image(), bitmap);
+    EXPECT_EQ(GetCurrentObject(box.Hdc(), OBJ_BITMAP), bitmap);
+    EXPECT_FALSE(held.expired());
+    EXPECT_EQ(Image(box).argb, pattern.argb);
+
+    box.ClearPicture();
+    EXPECT_TRUE(held.expired());
+    EXPECT_EQ(box.ScaleWidth(), 37);
+    for (std::uint32_t pixel : Image(box).argb)
+        ASSERT_EQ(Rgb(pixel), kBackPixel);
+
+    // Cleared, then resized before anyone looked: background at the new size.
+    box.SetPicture(std::make_shared<const forms::Picture>(MakePicture(pattern)));
+    box.ClearPicture();
+    ASSERT_TRUE(box.Move({10, 20, 90, 70}));
+    const Pixels resized = Image(box);
+    EXPECT_EQ(resized.width, box.ScaleWidth());
+    EXPECT_GT(resized.width, 37);
+    for (std::uint32_t pixel : resized.argb)
+        ASSERT_EQ(Rgb(pixel), kBackPixel);
+}
+
+TEST_F(PictureBoxTest, ResizingClearingOrCopyingLeavesTheSharedPictureAsItWas)
+{
+    box.SetAutoSize(true);
+    const Pixels pattern = testsupport::Pattern(60, 50, 13);
+    const auto picture = std::make_shared<const forms::Picture>(MakePicture(pattern));
+    box.SetPicture(picture);
+    ASSERT_TRUE(box.Move({10, 20, 220, 160}));
+    EXPECT_TRUE(Selectable(picture->Bitmap()));
+    const Pixels grown = Image(box);
+    for (int y = 0; y < box.ScaleHeight(); ++y)
+        for (int x = 0; x < box.ScaleWidth(); ++x)
+            ASSERT_EQ(Rgb(grown.At(x, y)), x < 60 && y < 50 ? Rgb(pattern.At(x, y)) : kBackPixel) << x << "," << y;
+
+    box.SetPicture(picture);
+    box.ClearPicture();
+    EXPECT_TRUE(Selectable(picture->Bitmap()));
+    box.SetPicture(picture);
+    const Pixels other = testsupport::Pattern(60, 50, 14);
+    box.SetPicture(MakePicture(other));
+    EXPECT_EQ(Image(box).argb, other.argb);
+    EXPECT_EQ(PictureBits(*picture).argb, pattern.argb);
+}
+
+TEST_F(PictureBoxTest, StraightAlphaIsLaidOverTheBackgroundInAnImageWithRoomToSpare)
+{
+    // Growing a little leaves the bitmap wider than the image; the picture is larger still, and cut off.
+    ASSERT_TRUE(box.Move({10, 20, 124, 94}));
+    BITMAP bitmap{};
+    ASSERT_TRUE(GetObjectW(box.Image(), sizeof(bitmap), &bitmap));
+    ASSERT_GT(bitmap.bmWidth, box.ScaleWidth());
+    Pixels pixels = testsupport::Pattern(box.ScaleWidth() + 5, box.ScaleHeight() + 3, 15);
+    for (std::size_t i = 0; i < pixels.argb.size(); ++i)
+        pixels.argb[i] = (pixels.argb[i] & 0x00ffffffu) | static_cast<std::uint32_t>(i % 3 * 0x7f) << 24;
+    const auto picture =
+        std::make_shared<const forms::Picture>(testsupport::MakeDib(pixels), pixels.width, pixels.height, true, false);
+    box.SetPicture(picture);
+    EXPECT_NE(box.Image(), picture->Bitmap());
+    const Pixels image = Image(box);
+    for (int y = 0; y < box.ScaleHeight(); ++y)
+        for (int x = 0; x < box.ScaleWidth(); ++x)
+            ASSERT_EQ(Rgb(image.At(x, y)), Rgb(imaging::CompositeOver(pixels.At(x, y), imaging::FromColorref(kBack))))
+                << x << "," << y;
+    EXPECT_EQ(PictureBits(*picture).argb, pixels.argb);
 }

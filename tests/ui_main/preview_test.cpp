@@ -51,6 +51,16 @@ TEST_F(PreviewTest, SelectingAFileTilesItOverThePreviewAndCopiesTheTiling)
     EXPECT_TRUE(testsupport::Prompter().shown.empty());
 }
 
+TEST_F(PreviewTest, AnOpaqueImageIsHeldOnceForPicMAndTheTiling)
+{
+    AddImage(images_.Path(), L"Wand.bmp", 37, 23, 5);
+    ShowFolder(images_.Path());
+    SelectImage(L"Wand.bmp");
+    DIBSECTION shown{};
+    ASSERT_EQ(GetObjectW(form_->PicM.Image(), sizeof(shown), &shown), static_cast<int>(sizeof(shown)));
+    EXPECT_EQ(form_->CurrentTile().pixels.bits, shown.dsBm.bmBits);
+}
+
 TEST_F(PreviewTest, ASelectionMadeWhileAnotherPictureDecodesIsTheOneShown)
 {
     // A JPEG large enough that another program's resize, and the key it lets through, come while it decodes.

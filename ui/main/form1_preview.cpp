@@ -96,8 +96,10 @@ void Form1::ForgetShownTile()
 void Form1::ShowPicture(forms::Picture picture)
 {
     ForgetShownTile();
-    PicM.SetPicture(picture);
-    shown_ = PicM.HasPicture() ? std::make_shared<const forms::Picture>(std::move(picture)) : nullptr;
+    // One copy of the pixels: an opaque picture is PicM's image itself.
+    auto shown = std::make_shared<const forms::Picture>(std::move(picture));
+    PicM.SetPicture(shown);
+    shown_ = PicM.HasPicture() ? std::move(shown) : nullptr;
 }
 
 void Form1::ClearShownPicture()
