@@ -183,12 +183,13 @@ private:
     // The view at a reducing zoom, whole periods of it at origin 0: every origin is tiled from it.
     struct ReducedBlock {
         int zoom = 0;
-        imaging::Image32 pixels;
+        int width = 0;
+        int height = 0;
+        std::unique_ptr<ViewCanvas> pixels;  // a DIB in a DC: blitted from, or tiled into a band
         imaging::ConstPixels Pixels() const
         {
-            imaging::ConstPixels view = pixels.View();
-            view.opaque = true;  // drawn by RenderView
-            return view;
+            // Drawn by RenderView: opaque.
+            return {width, height, static_cast<std::ptrdiff_t>(pixels->Width()) * 4, pixels->Bits(), true};
         }
     };
     const ReducedBlock* ReducedBlockFor(int zoom);

@@ -240,7 +240,7 @@ constexpr long long kMinBlockSide = 1024;
 // Largest kept reduction (64 MiB); past it the view is reduced afresh at every paint.
 constexpr long long kMaxBlockPixels = 16LL << 20;
 // From this side on, a tile at 100 % is blitted straight from PicM: a few long copies, each
-// pixel read from memory once.
+// pixel read from memory once (kept reductions are at least this large too).
 constexpr int kBlitTileSide = 1024;
 
 // Paints `area` with the tiling of the width x height image in `tile` at the origin.
@@ -279,8 +279,12 @@ const Form1::ReducedBlock* Form1::ReducedBlockFor(int zoom)
     const long long height = BlockSide(imaging::ViewPeriod(tile.pixels.height, zoom));
     if (width <= 0 || height <= 0 || width * height > kMaxBlockPixels)
         return nullptr;
-    ReducedBlock block{zoom, imaging::Image32(static_cast<int>(width), static_cast<int>(height))};
-    imaging::RenderView(tile.pixels, block.pixels.View(), {0, 0, zoom}, tile.background);
+    ReducedBlock block{zoom, static_cast<int>(width), static_cast<int>(height), std::make_unique<ViewCanvas>()};
+    if (!block.pixels->Reserve(block.width, block.height))
+        return nullptr;
+    const imaging::MutablePixels target{block.width, block.height,
+                                        static_cast<std::ptrdiff_t>(block.pixels->Width()) * 4, block.pixels->Bits()};
+    imaging::RenderView(tile.pixels, target, {0, 0, zoom}, tile.background);
     // The two reductions the menu offers stay; a third would be a picture's worth of memory more.
     if (reduced_.size() >= 2)
         reduced_.erase(reduced_.begin());
@@ -309,10 +313,16 @@ bool Form1::PicW_Paint(HDC dc, const RECT& area)
                    params.originY);
         return true;
     }
-    if (!band_.Reserve(PicW.ScaleWidth(), kBandRows))
-        return false;
     const std::optional<imaging::ZoomStep> step = imaging::StepOf(params.zoomPercent);
     const ReducedBlock* block = step && step->reduces ? ReducedBlockFor(params.zoomPercent) : nullptr;
+    // A kept reduction is blitted as it is, each pixel read once.
+    if (block && !view_.borders) {
+        BlitTiling(dc, {left, top, right, bottom}, block->pixels->Dc(), block->width, block->height, params.originX,
+                   params.originY);
+        return true;
+    }
+    if (!band_.Reserve(PicW.ScaleWidth(), kBandRows))
+        return false;
     for (int y = top; y < bottom; y += kBandRows) {
         const int rows = std::min(kBandRows, bottom - y);
         const imaging::MutablePixels band{right - left, rows, static_cast<std::ptrdiff_t>(band_.Width()) * 4,
