@@ -194,6 +194,31 @@ void Prefetch(const std::uint8_t* row, int tileWidth, int tx, int count)
 #endif
 }
 
+// EnlargeRow for k > 1 straight into `out`, `count` pixels and not one more: the row is not copied
+// again from a wider buffer.
+void EnlargeInto(const std::uint8_t* source, int tileWidth, bool opaque, int k, int originX, int count,
+                 std::uint32_t background, std::uint8_t* squares, std::uint8_t* out)
+{
+    const long long offset = -static_cast<long long>(originX);
+    const long long column = FloorDiv(offset, k);
+    const int skip = static_cast<int>(offset - column * k);
+    const int needed = (skip + count + k - 1) / k;
+    GatherRow(source, tileWidth, opaque, Wrap(column, tileWidth), needed, background, squares);
+    // The first square is cut by the left edge, the last one perhaps by the right.
+    const int head = std::min(k - skip, count);
+    const std::uint32_t first = LoadPixel(squares);
+    for (int x = 0; x < head; ++x)
+        StorePixel(out + std::size_t(x) * 4, first);
+    const int whole = (count - head) / k;
+    RepeatEach(squares + 4, whole, k, out + std::size_t(head) * 4);
+    const int done = head + whole * k;
+    if (done < count) {
+        const std::uint32_t last = LoadPixel(squares + std::size_t(1 + whole) * 4);
+        for (int x = done; x < count; ++x)
+            StorePixel(out + std::size_t(x) * 4, last);
+    }
+}
+
 void RenderEnlarged(ConstPixels tile, MutablePixels target, ViewParams params, int k, std::uint32_t background)
 {
     const int blockWidth = static_cast<int>(std::min(target.width * 1LL, tile.width * 1LL * k));
@@ -228,15 +253,17 @@ void RenderEnlarged(ConstPixels tile, MutablePixels target, ViewParams params, i
             RepeatPrefix(scratch.data(), std::size_t(blockWidth) * 4, rowBytes);
         } else if (ty != previousRow) {
             previousRow = ty;
-            row = EnlargeRow(tile.Row(ty), tile.width, tile.opaque, k, params.originX, blockWidth, background, nullptr,
-                             scratch.data(), wide);
-            // The rest of the row repeats the block; it fits in `wide` only when the block is the row.
-            if (blockWidth < target.width) {
-                std::memcpy(out, row, std::size_t(blockWidth) * 4);
+            // Rows that stay in the cache are drawn where they go, and the rest of the square's rows copied
+            // from there; a large view is drawn aside and streamed out k times.
+            if (!stream || blockWidth < target.width) {
+                EnlargeInto(tile.Row(ty), tile.width, tile.opaque, k, params.originX, blockWidth, background,
+                            scratch.data(), out);
                 RepeatPrefix(out, std::size_t(blockWidth) * 4, rowBytes);
                 row = out;
                 continue;
             }
+            row = EnlargeRow(tile.Row(ty), tile.width, tile.opaque, k, params.originX, blockWidth, background, nullptr,
+                             scratch.data(), wide);
         }
         WriteRow(out, row, rowBytes, stream);
     }

@@ -68,19 +68,23 @@ TEST(ImagingView, EveryZoomOriginAndTileSizeMatchesTheDefinition)
 
 TEST(ImagingView, OpaqueTilesAndViewsTooLargeForTheCacheMatchTheDefinition)
 {
-    Image32 tile = imagingtest::SampleTile(37, 29, 11u);
-    for (std::uint32_t& pixel : tile.pixels)
-        pixel |= 0xFF000000u;
-    ConstPixels opaque = tile.View();
-    opaque.opaque = true;
-    // 2100 x 1000 pixels: past the size from which rows are written around the cache.
+    // 2100 x 1000 pixels: past the size from which rows are written around the cache. The wide tile
+    // fills whole rows when enlarged, the narrow one is repeated along them.
     Image32 target(2100, 1000);
-    for (int zoom : {25, 100, 200}) {
-        const ViewParams p{-13, 2000000007, zoom};
-        RenderView(opaque, target.View(), p, kBackground);
-        for (int y = 0; y < target.height; y += 7)
-            for (int x = 0; x < target.width; x += 5)
-                ASSERT_EQ(target.At(x, y), Expected(tile, x, y, p)) << "zoom " << zoom << " at " << x << "," << y;
+    for (const int width : {37, 1100}) {
+        Image32 tile = imagingtest::SampleTile(width, 29, 11u);
+        for (std::uint32_t& pixel : tile.pixels)
+            pixel |= 0xFF000000u;
+        ConstPixels opaque = tile.View();
+        opaque.opaque = true;
+        for (int zoom : {25, 100, 200, 400}) {
+            const ViewParams p{-13, 2000000007, zoom};
+            RenderView(opaque, target.View(), p, kBackground);
+            for (int y = 0; y < target.height; y += 7)
+                for (int x = 0; x < target.width; x += 5)
+                    ASSERT_EQ(target.At(x, y), Expected(tile, x, y, p))
+                        << width << " wide, zoom " << zoom << " at " << x << "," << y;
+        }
     }
 }
 
