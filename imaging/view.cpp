@@ -10,7 +10,6 @@
 #if defined(_M_X64) || defined(__SSE2__)
 #include <emmintrin.h>
 #include <intrin.h>
-#include <xmmintrin.h>
 #define QUADRINO_STREAMING_STORES 1
 #endif
 
@@ -159,51 +158,21 @@ void GatherRow(const std::uint8_t* source, int tileWidth, bool opaque, int tx, i
     }
 }
 
-// One screen row of `count` pixels when enlarging by k. `squares` has room for count / k + 2 tile
-// pixels and `wide` for (count / k + 2) * k screen pixels; the row ends up in `out`, or for k > 1 at the
-// returned place in `wide`.
-const std::uint8_t* EnlargeRow(const std::uint8_t* source, int tileWidth, bool opaque, int k, int originX, int count,
-                               std::uint32_t background, std::uint8_t* out, std::uint8_t* squares, std::uint8_t* wide)
+// One screen row of `count` pixels when enlarging by k, written to `out` and not one pixel further.
+// `squares` has room for count / k + 2 tile pixels (unused when k is 1).
+void EnlargeRow(const std::uint8_t* source, int tileWidth, bool opaque, int k, int originX, int count,
+                std::uint32_t background, std::uint8_t* squares, std::uint8_t* out)
 {
     const long long offset = -static_cast<long long>(originX);  // screen x 0 relative to a tile corner
     const long long column = FloorDiv(offset, k);
     const int tx = Wrap(column, tileWidth);
     if (k == 1) {
         GatherRow(source, tileWidth, opaque, tx, count, background, out);
-        return out;
+        return;
     }
     const int skip = static_cast<int>(offset - column * k);  // part of the first square left of the screen
     const int needed = (skip + count + k - 1) / k;
     GatherRow(source, tileWidth, opaque, tx, needed, background, squares);
-    RepeatEach(squares, needed, k, wide);
-    return wide + std::size_t(skip) * 4;
-}
-
-// Asks for `count` tile pixels of a row from column `tx` on, wrapping, ahead of their use: a large
-// picture comes from memory, which answers many requests at once much faster than one after another.
-void Prefetch(const std::uint8_t* row, int tileWidth, int tx, int count)
-{
-#ifdef QUADRINO_STREAMING_STORES
-    const int first = std::min(count, tileWidth - tx);
-    for (int byte = 0; byte < first * 4; byte += 64)
-        _mm_prefetch(reinterpret_cast<const char*>(row + std::size_t(tx) * 4 + byte), _MM_HINT_T0);
-    for (int byte = 0; byte < (count - first) * 4; byte += 64)
-        _mm_prefetch(reinterpret_cast<const char*>(row + byte), _MM_HINT_T0);
-#else
-    (void)row, (void)tileWidth, (void)tx, (void)count;
-#endif
-}
-
-// EnlargeRow for k > 1 straight into `out`, `count` pixels and not one more: the row is not copied
-// again from a wider buffer.
-void EnlargeInto(const std::uint8_t* source, int tileWidth, bool opaque, int k, int originX, int count,
-                 std::uint32_t background, std::uint8_t* squares, std::uint8_t* out)
-{
-    const long long offset = -static_cast<long long>(originX);
-    const long long column = FloorDiv(offset, k);
-    const int skip = static_cast<int>(offset - column * k);
-    const int needed = (skip + count + k - 1) / k;
-    GatherRow(source, tileWidth, opaque, Wrap(column, tileWidth), needed, background, squares);
     // The first square is cut by the left edge, the last one perhaps by the right.
     const int head = std::min(k - skip, count);
     const std::uint32_t first = LoadPixel(squares);
@@ -225,45 +194,25 @@ void RenderEnlarged(ConstPixels tile, MutablePixels target, ViewParams params, i
     const int blockHeight = static_cast<int>(std::min(target.height * 1LL, tile.height * 1LL * k));
     const std::size_t rowBytes = RowBytes(target);
     const bool stream = Streams(target);
-    // Enlarging: each picture row is enlarged once into a row that stays in the cache, then written k times.
-    const std::size_t squares = std::size_t(blockWidth) / k + 2;
-    std::vector<std::uint8_t> scratch(k == 1 ? 0 : squares * 4 * (1 + std::size_t(k)));
-    std::uint8_t* const wide = k == 1 ? nullptr : scratch.data() + squares * 4;
+    std::vector<std::uint8_t> squares(k == 1 ? 0 : (std::size_t(blockWidth) / k + 2) * 4);
+    // A view that stays in the cache is drawn where it goes; a large one is drawn aside once per
+    // picture row and streamed out, so the paint does not find it in the cache for nothing.
+    std::vector<std::uint8_t> aside(stream ? rowBytes : 0);
     const std::uint8_t* row = nullptr;
     int previousRow = -1;
-    const int firstColumn = Wrap(FloorDiv(-static_cast<long long>(params.originX), k), tile.width);
-    const int columns = static_cast<int>(std::min<long long>(tile.width, blockWidth / k + 2));
     for (int sy = 0; sy < blockHeight; ++sy) {
         const int ty = Wrap(FloorDiv(static_cast<long long>(sy) - params.originY, k), tile.height);
         std::uint8_t* const out = target.Row(sy);
-        if (ty != previousRow)
-            Prefetch(tile.Row(Wrap(ty + 1LL, tile.height)), tile.width, firstColumn, columns);
-        if (k == 1) {
+        // Each picture row is enlarged once; the other rows of its squares are copies of it.
+        if (ty != previousRow) {
             previousRow = ty;
-            // Each screen row its own picture row: straight into the target.
-            if (!stream) {
-                EnlargeRow(tile.Row(ty), tile.width, tile.opaque, 1, params.originX, blockWidth, background, out,
-                           nullptr, nullptr);
-                RepeatPrefix(out, std::size_t(blockWidth) * 4, rowBytes);
+            std::uint8_t* const drawn = stream ? aside.data() : out;
+            EnlargeRow(tile.Row(ty), tile.width, tile.opaque, k, params.originX, blockWidth, background, squares.data(),
+                       drawn);
+            RepeatPrefix(drawn, std::size_t(blockWidth) * 4, rowBytes);
+            row = drawn;
+            if (!stream)
                 continue;
-            }
-            scratch.resize(rowBytes);
-            row = EnlargeRow(tile.Row(ty), tile.width, tile.opaque, 1, params.originX, blockWidth, background,
-                             scratch.data(), nullptr, nullptr);
-            RepeatPrefix(scratch.data(), std::size_t(blockWidth) * 4, rowBytes);
-        } else if (ty != previousRow) {
-            previousRow = ty;
-            // Rows that stay in the cache are drawn where they go, and the rest of the square's rows copied
-            // from there; a large view is drawn aside and streamed out k times.
-            if (!stream || blockWidth < target.width) {
-                EnlargeInto(tile.Row(ty), tile.width, tile.opaque, k, params.originX, blockWidth, background,
-                            scratch.data(), out);
-                RepeatPrefix(out, std::size_t(blockWidth) * 4, rowBytes);
-                row = out;
-                continue;
-            }
-            row = EnlargeRow(tile.Row(ty), tile.width, tile.opaque, k, params.originX, blockWidth, background, nullptr,
-                             scratch.data(), wide);
         }
         WriteRow(out, row, rowBytes, stream);
     }
