@@ -7,6 +7,7 @@
 #include <mutex>
 #include <vector>
 
+#include "forms/dib_canvas.h"
 #include "forms/form.h"
 #include "forms/handles.h"
 #include "forms/picture.h"
@@ -34,20 +35,11 @@ public:
         if (width <= 0 || height <= 0)
             return false;
         const long long wanted = static_cast<long long>(width) * height;
-        if (!bitmap_ || width > roomWidth_ || height > roomHeight_ ||
-            static_cast<long long>(roomWidth_) * roomHeight_ > 2 * wanted) {
+        if (pixels_.Empty() || width > pixels_.Width() || height > pixels_.Height() ||
+            static_cast<long long>(pixels_.Width()) * pixels_.Height() > 2 * wanted) {
             Free();  // the old memory goes before the new is taken
-            const int roomWidth = width + width / 16 + 8;
-            const int roomHeight = height + height / 16 + 8;
-            dc_.reset(CreateCompatibleDC(nullptr));
-            bitmap_ = CreateDib32(roomWidth, roomHeight, &bits_);
-            if (!dc_ || !bitmap_ || !bits_) {
-                Free();
+            if (!pixels_.Make(width + width / 16 + 8, height + height / 16 + 8))
                 return false;
-            }
-            original_ = SelectObject(dc_.get(), bitmap_.get());
-            roomWidth_ = roomWidth;
-            roomHeight_ = roomHeight;
         }
         width_ = width;
         height_ = height;
@@ -75,12 +67,13 @@ public:
         }
         bool ok = true;
         if (keptWidth <= 0 || keptHeight <= 0) {
-            ok = BitBlt(dc_.get(), 0, 0, width, height, source, 0, 0, SRCCOPY) != FALSE;
+            ok = BitBlt(pixels_.Dc(), 0, 0, width, height, source, 0, 0, SRCCOPY) != FALSE;
         } else {
             if (width > keptWidth)
-                ok = BitBlt(dc_.get(), keptWidth, 0, width - keptWidth, height, source, keptWidth, 0, SRCCOPY) && ok;
+                ok = BitBlt(pixels_.Dc(), keptWidth, 0, width - keptWidth, height, source, keptWidth, 0, SRCCOPY) && ok;
             if (height > keptHeight)
-                ok = BitBlt(dc_.get(), 0, keptHeight, keptWidth, height - keptHeight, source, 0, keptHeight, SRCCOPY) &&
+                ok = BitBlt(pixels_.Dc(), 0, keptHeight, keptWidth, height - keptHeight, source, 0, keptHeight,
+                            SRCCOPY) &&
                      ok;
         }
         if (ok) {
@@ -109,22 +102,22 @@ public:
         if (GetDIBits(screen.get(), bitmap, 0, static_cast<UINT>(height), pixels.data(), &format, DIB_RGB_COLORS) !=
             height)
             return false;
-        return SetDIBitsToDevice(dc_.get(), 0, 0, static_cast<DWORD>(info.bmWidth), static_cast<DWORD>(height), 0, 0, 0,
-                                 static_cast<UINT>(height), pixels.data(), &format, DIB_RGB_COLORS) == height;
+        return SetDIBitsToDevice(pixels_.Dc(), 0, 0, static_cast<DWORD>(info.bmWidth), static_cast<DWORD>(height), 0, 0,
+                                 0, static_cast<UINT>(height), pixels.data(), &format, DIB_RGB_COLORS) == height;
     }
 
     // A screen-compatible bitmap of the pixels, as programs expect CF_BITMAP to be.
     UniqueHbitmap MakeBitmap() const
     {
         WindowDc screen(nullptr);
-        if (!screen.get() || !dc_ || width_ <= 0 || height_ <= 0)
+        if (!screen.get() || pixels_.Empty() || width_ <= 0 || height_ <= 0)
             return UniqueHbitmap();
         UniqueHbitmap copy(CreateCompatibleBitmap(screen.get(), width_, height_));
         UniqueHdc target(CreateCompatibleDC(screen.get()));
         if (!copy || !target)
             return UniqueHbitmap();
         SelectGuard select(target.get(), copy.get());
-        if (!BitBlt(target.get(), 0, 0, width_, height_, dc_.get(), 0, 0, SRCCOPY))
+        if (!BitBlt(target.get(), 0, 0, width_, height_, pixels_.Dc(), 0, 0, SRCCOPY))
             return UniqueHbitmap();
         return copy;
     }
@@ -139,13 +132,8 @@ public:
     void Free()
     {
         ForgetSource();
-        if (dc_ && original_)
-            SelectObject(dc_.get(), original_);
-        original_ = nullptr;
-        bitmap_.reset();
-        dc_.reset();
-        bits_ = nullptr;
-        roomWidth_ = roomHeight_ = width_ = height_ = 0;
+        pixels_.Release();
+        width_ = height_ = 0;
     }
 
 private:
@@ -161,12 +149,7 @@ private:
         return format;
     }
 
-    UniqueHdc dc_;
-    UniqueHbitmap bitmap_;
-    HGDIOBJ original_ = nullptr;
-    void* bits_ = nullptr;
-    int roomWidth_ = 0;
-    int roomHeight_ = 0;
+    DibCanvas pixels_;  // with room to spare: its top-left width_ x height_ pixels are the copy
     int width_ = 0;
     int height_ = 0;
     // The DC the pixels were last copied from, and how much of it they hold. Only an identity: a new

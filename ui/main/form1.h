@@ -22,7 +22,7 @@
 #include "forms/tool_tip.h"
 #include "imaging/pixels.h"
 #include "imaging/view.h"
-#include "ui/main/view_canvas.h"
+#include "forms/dib_canvas.h"
 #include "forms/timer.h"
 
 namespace ui {
@@ -183,13 +183,12 @@ private:
     // The view at a reducing zoom, whole periods of it at origin 0: every origin is tiled from it.
     struct ReducedBlock {
         int zoom = 0;
-        int width = 0;
-        int height = 0;
-        std::unique_ptr<ViewCanvas> pixels;  // a DIB in a DC: blitted from, or tiled into a band
+        std::unique_ptr<forms::DibCanvas> pixels;  // blitted from, or tiled into a band
         imaging::ConstPixels Pixels() const
         {
             // Drawn by RenderView: opaque.
-            return {width, height, static_cast<std::ptrdiff_t>(pixels->Width()) * 4, pixels->Bits(), true};
+            return {pixels->Width(), pixels->Height(), static_cast<std::ptrdiff_t>(pixels->Width()) * 4, pixels->Bits(),
+                    true};
         }
     };
     const ReducedBlock* ReducedBlockFor(int zoom);
@@ -197,7 +196,7 @@ private:
     TileSource shownTile_;
     bool shownTileTaken_ = false;
     void ForgetShownTile();  // the picture changed: ShownTile is taken anew
-    ViewCanvas band_;        // the rows the view is painted through
+    forms::DibCanvas band_;  // the rows the view is painted through
     forms::ToolTip previewTips_;
     const void* seamFor_ = nullptr;  // the tile seamText_ was measured for
     std::wstring seamText_;

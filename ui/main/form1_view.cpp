@@ -279,11 +279,11 @@ const Form1::ReducedBlock* Form1::ReducedBlockFor(int zoom)
     const long long height = BlockSide(imaging::ViewPeriod(tile.pixels.height, zoom));
     if (width <= 0 || height <= 0 || width * height > kMaxBlockPixels)
         return nullptr;
-    ReducedBlock block{zoom, static_cast<int>(width), static_cast<int>(height), std::make_unique<ViewCanvas>()};
-    if (!block.pixels->Reserve(block.width, block.height))
+    ReducedBlock block{zoom, std::make_unique<forms::DibCanvas>()};
+    if (!block.pixels->Make(static_cast<int>(width), static_cast<int>(height)))
         return nullptr;
-    const imaging::MutablePixels target{block.width, block.height,
-                                        static_cast<std::ptrdiff_t>(block.pixels->Width()) * 4, block.pixels->Bits()};
+    const imaging::ConstPixels view = block.Pixels();
+    const imaging::MutablePixels target{view.width, view.height, view.stride, block.pixels->Bits()};
     imaging::RenderView(tile.pixels, target, {0, 0, zoom}, tile.background);
     // The two reductions the menu offers stay; a third would be a picture's worth of memory more.
     if (reduced_.size() >= 2)
@@ -317,8 +317,8 @@ bool Form1::PicW_Paint(HDC dc, const RECT& area)
     const ReducedBlock* block = step && step->reduces ? ReducedBlockFor(params.zoomPercent) : nullptr;
     // A kept reduction is blitted as it is, each pixel read once.
     if (block && !view_.borders) {
-        BlitTiling(dc, {left, top, right, bottom}, block->pixels->Dc(), block->width, block->height, params.originX,
-                   params.originY);
+        BlitTiling(dc, {left, top, right, bottom}, block->pixels->Dc(), block->pixels->Width(), block->pixels->Height(),
+                   params.originX, params.originY);
         return true;
     }
     if (!band_.Reserve(PicW.ScaleWidth(), kBandRows))
