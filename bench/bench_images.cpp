@@ -75,20 +75,9 @@ bool WriteJpeg(const std::wstring& path, int width, int height)
 
 Canvas::Canvas(int width, int height)
 {
-    void* bits = nullptr;
-    bitmap_ = forms::CreateDib32(width, height, &bits);
-    dc_.reset(CreateCompatibleDC(nullptr));
-    if (!bitmap_ || !dc_ || !bits)
-        return;
     // Touched once, so the reference copy does not pay for first use of the memory.
-    std::memset(bits, 0x5a, static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 4);
-    original_ = SelectObject(dc_.get(), bitmap_.get());
-}
-
-Canvas::~Canvas()
-{
-    if (dc_ && original_)
-        SelectObject(dc_.get(), original_);
+    if (pixels_.Make(width, height))
+        std::memset(pixels_.Bits(), 0x5a, static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 4);
 }
 
 }  // namespace bench

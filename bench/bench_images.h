@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "forms/dib_canvas.h"
 #include "forms/picture.h"
 
 namespace bench {
@@ -20,16 +21,11 @@ bool WriteJpeg(const std::wstring& path, int width, int height);
 class Canvas {
 public:
     Canvas(int width, int height);
-    ~Canvas();
-    Canvas(const Canvas&) = delete;
-    Canvas& operator=(const Canvas&) = delete;
-    HDC Dc() const { return dc_.get(); }
-    bool Ok() const { return dc_ && bitmap_; }
+    HDC Dc() const { return pixels_.Dc(); }
+    bool Ok() const { return !pixels_.Empty(); }
 
 private:
-    forms::UniqueHdc dc_;
-    forms::UniqueHbitmap bitmap_;
-    HGDIOBJ original_ = nullptr;
+    forms::DibCanvas pixels_;
 };
 
 }  // namespace bench
