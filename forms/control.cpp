@@ -183,13 +183,10 @@ bool Control::Move(const forms::Bounds& bounds, bool keepShownPart)
     const HWND hwnd = hwnd_.get();
     if (!hwnd || bounds.width < 0 || bounds.height < 0)
         return false;
-    // No copied bits for a control that moves: on a grown window they may not be the control's.
-    const bool keep = keepShownPart && [&] {
-        const forms::Bounds now = GetBounds();
-        return now.left == bounds.left && now.top == bounds.top;
-    }();
+    // Kept bits are copied from the control's old place, so the caller keeps them only where that place still shows
+    // the control; erasing waits for the next paint, so that no erase draws over a place a later move copies from.
     return SetWindowPos(hwnd, nullptr, bounds.left, bounds.top, bounds.width, bounds.height,
-                        SWP_NOZORDER | SWP_NOACTIVATE | (keep ? 0 : SWP_NOCOPYBITS)) != FALSE;
+                        SWP_NOZORDER | SWP_NOACTIVATE | (keepShownPart ? SWP_DEFERERASE : SWP_NOCOPYBITS)) != FALSE;
 }
 
 std::wstring Control::Text() const

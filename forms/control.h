@@ -33,8 +33,8 @@ public:
     int Top() const { return GetBounds().top; }
     int Width() const { return GetBounds().width; }
     int Height() const { return GetBounds().height; }
-    // False when the platform refuses (negative size, no window). The control paints itself afresh,
-    // unless it keeps its top-left corner and asks to keep what stays in view.
+    // False when the platform refuses (negative size, no window). The control paints itself afresh, unless
+    // it asks to take what it shows along: then only what comes into view is painted.
     bool Move(const forms::Bounds& bounds, bool keepShownPart = false);
 
     std::wstring Text() const;

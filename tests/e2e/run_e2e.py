@@ -284,8 +284,11 @@ class Suite:
         problems = []
         cx, cy, cw, ch = layout.check_box
         white = sum(1 for y in range(cy, cy + ch) for x in range(cx, cx + 20) if screen.pixel(x, y) == (255, 255, 255))
-        if white < 60:
-            problems.append("no check box drawn at client y %d (%d white pixels)" % (layout.check_top, white))
+        # The caption's letters: a stale white or grey area has none.
+        letters = sum(1 for y in range(cy, cy + ch) for x in range(cx + 20, cx + cw) if max(screen.pixel(x, y)) < 128)
+        if white < 60 or letters < 20:
+            problems.append("no check box drawn at client y %d (%d white pixels, %d dark pixels of its caption)" % (
+                layout.check_top, white, letters))
         edge_y = layout.y + layout.frame_top + 147
         dark = sum(1 for x in range(layout.x + 20, layout.x + 170) if max(screen.pixel(x, edge_y)) < 210)
         if dark < 100:
@@ -566,6 +569,7 @@ class Suite:
         check(clip is not None, "no image on the clipboard before resizing")
         tile_path = next((p for p in self.images if self.tiling_mismatch(clip, self.images[p]) is None), None)
         check(tile_path is not None, "the clipboard holds none of the test pictures before resizing")
+        before = d.grab().region(layout.x, layout.y, layout.width, layout.height)
         dw, dh = 110, 101
         d.xdotool("windowsize", self.main, layout.width + dw, layout.height + dh)
         wait_until("the new window size", lambda: self.layout().width == layout.width + dw
@@ -579,8 +583,24 @@ class Suite:
         d.screenshot("resized.png", self.main_window_crop())
         problems = self.left_column_problems(screen, resized)
         check(not problems, "after the resize: " + "; ".join(problems))
-        return "window %dx%d -> %dx%d: clipboard %dx%d -> %dx%d, re-tiled, drawn on screen" % (
-            layout.width, layout.height, resized.width, resized.height,
+
+        # Dragged back in small steps, the window shows exactly what it showed at that size before.
+        steps = 10
+        for k in range(1, steps + 1):
+            d.xdotool("windowsize", self.main, layout.width + dw - dw * k // steps, layout.height + dh - dh * k // steps)
+        wait_until("the old window size", lambda: self.layout().width == layout.width
+                   and self.layout().height == layout.height, 10)
+        self.wait_tiled(self.image_of(tile_path), size=layout.preview_size())
+        back = self.layout()
+        after = d.grab().region(back.x, back.y, back.width, back.height)
+        if after.rows != before.rows:
+            d.screenshot("resized-back.png", self.main_window_crop())
+            y = next(i for i in range(before.height) if after.rows[i] != before.rows[i])
+            x = next(i for i in range(before.width) if after.rows[y][i] != before.rows[y][i])
+            raise CaseFailure("dragged back to %dx%d, the window differs from before at client (%d, %d): %s, was %s" % (
+                layout.width, layout.height, x, y, after.rows[y][x], before.rows[y][x]))
+        return "window %dx%d -> %dx%d and back in %d steps: clipboard %dx%d -> %dx%d, re-tiled, drawn on screen" % (
+            layout.width, layout.height, resized.width, resized.height, steps,
             layout.preview[2], layout.preview[3], clip.width, clip.height)
 
     def case_always_on_top(self):

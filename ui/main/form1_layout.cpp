@@ -99,15 +99,33 @@ void Form1::Form_Resize()
                 MoveTo(PicW, picW.left, picW.top, picW.width, picWHeight, true);
         }
 
+        // Moved controls take their shown pixels along, so every move copies from a place that nothing has
+        // covered yet: on a taller window the frame goes first and the file list last, on a lower one the reverse.
         const forms::Bounds frame = Frame1.GetBounds();
-        MoveTo(Frame1, frame.left, RoundPixels(current().frame1Top), frame.width, frame.height);
-
         const forms::Bounds file = File1.GetBounds();
-        MoveTo(File1, file.left, file.top, file.width, RoundPixels(current().file1Height));
-
         const forms::Bounds check = Check1.GetBounds();
-        if (Frame1.IsCreated())
-            MoveTo(Check1, check.left, Frame1.Top() - check.height, check.width, check.height);
+        const int frameTop = RoundPixels(current().frame1Top);
+        const auto moveFrame1 = [&] { MoveTo(Frame1, frame.left, frameTop, frame.width, frame.height, true); };
+        const auto moveFile1 = [&] {
+            MoveTo(File1, file.left, file.top, file.width, RoundPixels(current().file1Height), true);
+        };
+        // The check box sits on the frame: it is placed only where there is a frame.
+        const auto moveCheck1 = [&](int onTop) {
+            if (Frame1.IsCreated())
+                MoveTo(Check1, check.left, onTop - check.height, check.width, check.height, true);
+        };
+        if (frameTop >= frame.top) {
+            moveFrame1();
+            moveCheck1(Frame1.Top());
+            moveFile1();
+        } else {
+            moveFile1();
+            moveCheck1(frameTop);
+            moveFrame1();
+            // A refused frame move leaves the check box on the frame where it is.
+            if (Frame1.IsCreated() && Frame1.Top() != frameTop)
+                moveCheck1(Frame1.Top());
+        }
     }
 
     ResizeTicks = 1;
