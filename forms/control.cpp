@@ -1,5 +1,8 @@
 #include "forms/control.h"
 
+#include <commctrl.h>
+#include <windowsx.h>
+
 #include "forms/skip.h"
 
 #include <mutex>
@@ -16,6 +19,7 @@ namespace {
 struct Attached {
     Control* control = nullptr;  // nullptr once the wrapper has let go of the window
     WNDPROC original = nullptr;
+    HWND mouseTip = nullptr;  // the tooltip that describes the control, if any
 };
 
 std::mutex& AttachedLock()
@@ -83,7 +87,44 @@ void Detach(HWND hwnd, const Control* control)
     ReleaseControlId(hwnd, control);
 }
 
+// The mouse messages a tooltip needs to see over the control it describes.
+bool IsTipMouseMessage(UINT msg)
+{
+    switch (msg) {
+    case WM_MOUSEMOVE:
+    case WM_NCMOUSEMOVE:
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONUP:
+    case WM_MBUTTONDOWN:
+    case WM_MBUTTONUP:
+    case WM_RBUTTONDOWN:
+    case WM_RBUTTONUP: return true;
+    default: return false;
+    }
+}
+
+void RelayToTip(HWND tip, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    MSG relayed{};
+    relayed.hwnd = hwnd;
+    relayed.message = msg;
+    relayed.wParam = wParam;
+    relayed.lParam = lParam;
+    relayed.time = static_cast<DWORD>(GetMessageTime());
+    const DWORD at = GetMessagePos();
+    relayed.pt = {GET_X_LPARAM(at), GET_Y_LPARAM(at)};
+    SendMessageW(tip, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&relayed));
+}
+
 }  // namespace
+
+void RelayMouseToTip(HWND control, HWND tip)
+{
+    std::lock_guard<std::mutex> hold(AttachedLock());
+    auto& windows = AttachedWindows();
+    if (const auto found = windows.find(control); found != windows.end())
+        found->second.mouseTip = tip;
+}
 
 LRESULT CALLBACK ControlWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
@@ -102,6 +143,8 @@ LRESULT CALLBACK ControlWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lP
         }
         return CallWindowProcW(attached.original, hwnd, msg, wParam, lParam);
     }
+    if (attached.mouseTip && IsTipMouseMessage(msg))
+        RelayToTip(attached.mouseTip, hwnd, msg, wParam, lParam);
     LRESULT result = 0;
     bool handled = false;
     // A handler's failure must not unwind through the system's code.

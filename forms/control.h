@@ -83,6 +83,10 @@ bool RegisterWrapperClass(const wchar_t* name, HBRUSH background);
 // The wrapper attached to a control window, or nullptr.
 Control* ControlFromHwnd(HWND hwnd);
 
+// Hands the mouse messages of a control window to a tooltip, as a hook in the window would, but without
+// the window server's round trip that such a hook costs on every message; nullptr ends it.
+void RelayMouseToTip(HWND control, HWND tip);
+
 // Every container's window procedure calls this first: it hands WM_COMMAND, WM_NOTIFY,
 // WM_DRAWITEM and WM_MEASUREITEM to the wrapper of the control that sent them.
 bool ReflectToControl(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);

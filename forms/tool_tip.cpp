@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include "forms/control.h"
+
 #include <algorithm>
 
 namespace forms {
@@ -12,14 +14,20 @@ TTTOOLINFOW ToolFor(HWND control)
 {
     TTTOOLINFOW tool{};
     tool.cbSize = sizeof(tool);
-    // The tooltip watches the control's mouse messages itself.
-    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    // The control's window hands its mouse messages over (RelayMouseToTip).
+    tool.uFlags = TTF_IDISHWND;
     tool.hwnd = GetParent(control);
     tool.uId = reinterpret_cast<UINT_PTR>(control);
     return tool;
 }
 
 }  // namespace
+
+ToolTip::~ToolTip()
+{
+    for (const HWND control : tools_)
+        RelayMouseToTip(control, nullptr);
+}
 
 bool ToolTip::SetText(HWND control, const std::wstring& text)
 {
@@ -39,6 +47,7 @@ bool ToolTip::SetText(HWND control, const std::wstring& text)
         if (!SendMessageW(tip_.get(), TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool)))
             return false;
         tools_.push_back(control);
+        RelayMouseToTip(control, tip_.get());
         return true;
     }
     SendMessageW(tip_.get(), TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));

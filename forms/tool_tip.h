@@ -1,5 +1,6 @@
 #pragma once
-// A tooltip that shows one text for a whole control while the pointer rests on it.
+// A tooltip that shows one text for a whole control while the pointer rests on it; the controls are
+// forms controls, whose windows hand it their mouse messages.
 
 #include <windows.h>
 
@@ -13,7 +14,7 @@ namespace forms {
 class ToolTip {
 public:
     ToolTip() = default;
-    ~ToolTip() = default;
+    ~ToolTip();
     ToolTip(const ToolTip&) = delete;
     ToolTip& operator=(const ToolTip&) = delete;
 

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <commctrl.h>
+
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -9,6 +11,8 @@
 
 #include "forms/controls.h"
 #include "forms/form.h"
+#include "forms/tool_tip.h"
+#include "pump.h"
 
 namespace {
 
@@ -184,3 +188,35 @@ TEST(Controls, MeasureItemReachesTheWrapperByItsId)
 }
 
 }  // namespace
+
+// The tooltip over a control learns of the pointer only through the messages the control's window hands it.
+TEST(Controls, ToolTipShowsItsTextWhileThePointerRestsOnTheControl)
+{
+    HostForm form;
+    ASSERT_TRUE(form.IsLoaded());
+    form.Show();
+    forms::Button button;
+    ASSERT_TRUE(button.Create(form.Hwnd(), L"Kachel", {10, 10, 120, 60}));
+    forms::ToolTip tips;
+    ASSERT_TRUE(tips.SetText(button.Hwnd(), L"Naht: 3 %"));
+    HWND tip = nullptr;
+    EnumThreadWindows(
+        GetCurrentThreadId(),
+        [](HWND hwnd, LPARAM found) {
+            wchar_t name[64] = {};
+            GetClassNameW(hwnd, name, 64);
+            if (std::wstring(name) == TOOLTIPS_CLASSW)
+                *reinterpret_cast<HWND*>(found) = hwnd;
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&tip));
+    ASSERT_NE(tip, nullptr);
+    SendMessageW(tip, TTM_SETDELAYTIME, TTDT_INITIAL, 1);
+
+    POINT centre{60, 30};
+    ClientToScreen(button.Hwnd(), &centre);
+    ASSERT_TRUE(SetCursorPos(centre.x, centre.y));
+    PostMessageW(button.Hwnd(), WM_MOUSEMOVE, 0, MAKELPARAM(60, 30));
+    EXPECT_TRUE(formstest::PumpUntil([&] { return IsWindowVisible(tip) != FALSE; }));
+    EXPECT_EQ(tips.Text(button.Hwnd()), L"Naht: 3 %");
+}
