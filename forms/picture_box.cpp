@@ -350,6 +350,40 @@ void PictureBox::Refresh()
     UpdateWindow(Hwnd());
 }
 
+void PictureBox::PaintNow()
+{
+    const HWND hwnd = Hwnd();
+    if (!hwnd || !IsWindowVisible(hwnd))
+        return;
+    RECT client{};
+    GetClientRect(hwnd, &client);
+    if (const HDC dc = GetDC(hwnd)) {
+        PaintArea(dc, client);
+        ReleaseDC(hwnd, dc);
+    }
+}
+
+void PictureBox::PaintArea(HDC dc, const RECT& area)
+{
+    bool painted = false;
+    GuardedCall(L"picture box paint", [&] { painted = Raise(onPaint, dc, area); });
+    if (painted) {
+    } else if (HasImage()) {
+        BitBlt(dc, area.left, area.top, area.right - area.left, area.bottom - area.top, imageDc_.get(), area.left,
+               area.top, SRCCOPY);
+    } else {
+        UniqueHbrush brush(CreateSolidBrush(backColor_));
+        if (brush)
+            FillRect(dc, &area, brush.get());
+    }
+    // The focus shows on the screen only, never in the persistent image.
+    if (GetFocus() == Hwnd() && !hideFocus_) {
+        RECT client{};
+        GetClientRect(Hwnd(), &client);
+        DrawFocusRect(dc, &client);
+    }
+}
+
 bool PictureBox::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result)
 {
     if (ReflectToControl(msg, wParam, lParam, result))
@@ -360,26 +394,8 @@ bool PictureBox::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& 
         return true;
     case WM_PAINT: {
         const PaintScope paint(Hwnd());
-        if (const HDC dc = paint.get()) {
-            const RECT& area = paint.Area();
-            bool painted = false;
-            GuardedCall(L"picture box paint", [&] { painted = Raise(onPaint, dc, area); });
-            if (painted) {
-            } else if (HasImage()) {
-                BitBlt(dc, area.left, area.top, area.right - area.left, area.bottom - area.top, imageDc_.get(),
-                       area.left, area.top, SRCCOPY);
-            } else {
-                UniqueHbrush brush(CreateSolidBrush(backColor_));
-                if (brush)
-                    FillRect(dc, &area, brush.get());
-            }
-            // The focus shows on the screen only, never in the persistent image.
-            if (GetFocus() == Hwnd() && !hideFocus_) {
-                RECT client{};
-                GetClientRect(Hwnd(), &client);
-                DrawFocusRect(dc, &client);
-            }
-        }
+        if (const HDC dc = paint.get())
+            PaintArea(dc, paint.Area());
         result = 0;
         return true;
     }

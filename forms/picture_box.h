@@ -57,6 +57,9 @@ public:
 
     // Repaints the window from the persistent image; the image is not cleared.
     void Refresh();
+    // Paints the whole window at once through onPaint (or from the image), without going through
+    // WM_PAINT: a view that changes on every step of a drag saves the window server's round trips.
+    void PaintNow();
 
     // The top-left part of the persistent image that is as it was at the last MarkUnchanged(): a resize
     // keeps what stays in view, a picture or a clear keeps nothing, and whoever draws through Hdc()
@@ -80,6 +83,8 @@ protected:
     bool HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 
 private:
+    // Paints the area through onPaint or from the image, and the focus mark over it.
+    void PaintArea(HDC dc, const RECT& area);
     // Gives the persistent image the client size, keeping what is drawn and filling new area.
     void SizeImageToClient();
     void SizeImageTo(int width, int height);

@@ -211,7 +211,7 @@ void Form1::ViewChanged()
         view_.originX = imaging::Wrap(view_.originX, tile.width * static_cast<int>(kUnits));
         view_.originY = imaging::Wrap(view_.originY, tile.height * static_cast<int>(kUnits));
     }
-    PicW.Refresh();
+    PicW.PaintNow();
 }
 
 imaging::ViewParams Form1::ShownViewParams() const
