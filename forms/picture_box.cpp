@@ -367,11 +367,10 @@ void PictureBox::PaintArea(HDC dc, const RECT& area)
 {
     bool painted = false;
     GuardedCall(L"picture box paint", [&] { painted = Raise(onPaint, dc, area); });
-    if (painted) {
-    } else if (HasImage()) {
+    if (!painted && HasImage()) {
         BitBlt(dc, area.left, area.top, area.right - area.left, area.bottom - area.top, imageDc_.get(), area.left,
                area.top, SRCCOPY);
-    } else {
+    } else if (!painted) {
         UniqueHbrush brush(CreateSolidBrush(backColor_));
         if (brush)
             FillRect(dc, &area, brush.get());
