@@ -39,7 +39,7 @@ start_xvfb() {
   local n
   for n in $(seq 57 99); do
     [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
-    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp -noreset >/dev/null 2>&1 &
     xvfb_pid=$!
     local deadline=$((SECONDS + 10))
     while [ $SECONDS -lt $deadline ]; do

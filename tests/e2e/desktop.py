@@ -163,7 +163,7 @@ class Desktop:
         read_end, write_end = os.pipe()
         try:
             proc = self.spawn(["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1280x1024x24",
-                               "-nolisten", "tcp"], pass_fds=(write_end,))
+                               "-nolisten", "tcp", "-noreset"], pass_fds=(write_end,))
         finally:
             os.close(write_end)
         number = b""
