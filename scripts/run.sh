@@ -25,6 +25,7 @@ cleanup() {
   for pid in $prog_pid $wm_pid $xvfb_pid; do
     wait "$pid" 2>/dev/null || true
   done
+  if [ -n "$wm_log" ]; then rm -f "$wm_log"; fi
 }
 trap cleanup EXIT
 trap 'exit 130' INT TERM
@@ -59,13 +60,35 @@ start_xvfb() {
   return 1
 }
 
+# A window manager spares Wine its 2-second waits for withdrawn windows. One that does not come up is
+# reported with its own words (openbox writes them to stdout) and the program starts without it.
+wm_log=""
+start_wm() {
+  wm_log="$(mktemp "${TMPDIR:-/tmp}/quadrino-openbox.XXXXXX")"
+  openbox --sm-disable >"$wm_log" 2>&1 &
+  wm_pid=$!
+  local deadline=$((SECONDS + 15))
+  while [ $SECONDS -lt $deadline ]; do
+    if ! kill -0 "$wm_pid" 2>/dev/null; then
+      local status=0
+      wait "$wm_pid" || status=$?
+      wm_pid=""
+      echo "run.sh: the window manager openbox did not start (status $status): $(tail -n 3 "$wm_log" | tr '\n' ' ')" >&2
+      echo "run.sh: going on without a window manager" >&2
+      return 0
+    fi
+    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id" && return 0
+    poll
+  done
+  echo "run.sh: the window manager openbox did not answer within 15 s: $(tail -n 3 "$wm_log" | tr '\n' ' ')" >&2
+  echo "run.sh: going on without it" >&2
+}
+
 headless=""
 if [ -z "${DISPLAY:-}" ]; then
   headless=1
   start_xvfb
-  # A window manager spares Wine its 2-second waits for withdrawn windows.
-  openbox --sm-disable >/dev/null 2>&1 &
-  wm_pid=$!
+  start_wm
 fi
 
 source "$root/scripts/wineprefix.sh" "$build" x11
@@ -123,6 +146,12 @@ for i in $(seq 20); do
   [ -n "$now" ] && [ "$now" = "$last" ] && break
   last="$now"
 done
+
+if [ -n "$wm_pid" ] && xprop -id "$window" _NET_FRAME_EXTENTS 2>/dev/null | grep -q "="; then
+  echo "run.sh: the window is managed by openbox"
+elif [ -n "$wm_pid" ]; then
+  echo "run.sh: the window has no frame from openbox" >&2
+fi
 
 mkdir -p "$(dirname "$shot")"
 import -window root "$shot"

@@ -106,6 +106,8 @@ class Desktop:
         self.env.update({"WINEPREFIX": self.prefix, "WINEDEBUG": "-all", "WINEDLLOVERRIDES": "mscoree,mshtml="})
         self.env.pop("WINESERVER", None)
         self.procs = []
+        self.spawned = 0
+        self.stderr_logs = {}
         self.xvfb = None
         self.wm = None
         self.server_started = False
@@ -113,12 +115,41 @@ class Desktop:
     # --- processes -------------------------------------------------------------------------
 
     def spawn(self, args, **kwargs):
+        """Starts a program beside the suite; unless the caller reads it, its stderr (and its stdout,
+        where openbox writes its errors) is kept in out_dir/NAME-N.log so that a program that fails to
+        start can say why (see why())."""
         kwargs.setdefault("stdin", subprocess.DEVNULL)
-        kwargs.setdefault("stdout", subprocess.DEVNULL)
-        kwargs.setdefault("stderr", subprocess.DEVNULL)
-        proc = subprocess.Popen(args, env=self.env, **kwargs)
+        log = None
+        if "stderr" not in kwargs:
+            self.spawned += 1
+            log = os.path.join(self.out_dir, "%s-%d.log" % (os.path.basename(args[0]), self.spawned))
+            with open(log, "wb") as f:
+                kwargs["stderr"] = f
+                kwargs.setdefault("stdout", f)
+                proc = subprocess.Popen(args, env=self.env, **kwargs)
+        else:
+            kwargs.setdefault("stdout", subprocess.DEVNULL)
+            proc = subprocess.Popen(args, env=self.env, **kwargs)
         self.procs.append(proc)
+        self.stderr_logs[proc.pid] = log
         return proc
+
+    def why(self, proc, lines=5):
+        """How a program started by spawn() stands, with the last lines of its output."""
+        state = "is still running" if proc.poll() is None else "ended with status %d" % proc.returncode
+        log = self.stderr_logs.get(proc.pid)
+        tail = ""
+        if log and os.path.exists(log):
+            with open(log, "rb") as f:
+                text = f.read().decode(errors="replace").strip().splitlines()
+            tail = " | ".join(line.strip() for line in text[-lines:] if line.strip())
+        return "%s %s%s" % (os.path.basename(proc.args[0]), state,
+                            (": " + tail) if tail else " (no output%s)" % (", see " + log if log else ""))
+
+    def expect_running(self, proc, what):
+        """Fails the case with the program's own words when a program that should run has ended."""
+        if proc.poll() is not None:
+            raise CaseFailure("%s did not start: %s" % (what, self.why(proc)))
 
     def run(self, args, timeout=20, check=False, input_bytes=None):
         try:
@@ -140,9 +171,13 @@ class Desktop:
             raise CaseFailure("%s did not finish within %d s" % (" ".join(args[:3]), timeout))
 
     def start(self):
+        self.start_display()
+        self._prepare_prefix()
+
+    def start_display(self):
+        """Xvfb and the window manager; RuntimeError with the failing program's own words."""
         self._start_xvfb()
         self._start_wm()
-        self._prepare_prefix()
 
     def close(self):
         """Ends everything, newest first; the Wine prefix's server goes with wineserver -k."""
@@ -178,7 +213,7 @@ class Desktop:
                     number += chunk
         if not number.strip().isdigit():
             end_process(proc)
-            raise RuntimeError("could not start Xvfb")
+            raise RuntimeError("could not start Xvfb: %s" % self.why(proc))
         self.env["DISPLAY"] = ":" + number.strip().decode()
         deadline = time.monotonic() + 10
         while time.monotonic() < deadline and proc.poll() is None:
@@ -187,7 +222,7 @@ class Desktop:
                 return
             time.sleep(POLL)
         end_process(proc)
-        raise RuntimeError("Xvfb did not answer")
+        raise RuntimeError("Xvfb did not answer: %s" % self.why(proc))
 
     def _start_wm(self):
         # A window manager spares Wine its 2-second waits for withdrawn windows and gives stacking.
@@ -195,9 +230,12 @@ class Desktop:
 
         def running():
             if self.wm.poll() is not None:
-                raise RuntimeError("openbox ended with status %d" % self.wm.returncode)
+                raise RuntimeError("the window manager did not start: %s" % self.why(self.wm))
             return b"window id" in self.run(["xprop", "-root", "_NET_SUPPORTING_WM_CHECK"], timeout=5).stdout
-        wait_until("the window manager", running, 60)
+        try:
+            wait_until("the window manager", running, 60)
+        except CaseFailure as error:
+            raise RuntimeError("%s: %s" % (error, self.why(self.wm)))
 
     def _prepare_prefix(self):
         ready = os.path.join(self.prefix, ".quadrino-ready")
@@ -231,11 +269,20 @@ class Desktop:
     def window_name(self, wid):
         return self.run(["xdotool", "getwindowname", str(wid)], timeout=5).stdout.decode(errors="replace").strip()
 
-    def wait_window(self, title, exclude=(), timeout=15):
+    def wait_window(self, title, exclude=(), timeout=15, owner=None):
+        """The window's id once it shows; with owner (the process that makes it), a process that ended
+        first fails at once with its own words."""
         def probe():
+            if owner is not None:
+                self.expect_running(owner, 'the program for the window "%s"' % title)
             found = [w for w in self.windows_named(title) if w not in exclude]
             return found[0] if found else None
-        return wait_until('a window titled "%s"' % title, probe, timeout)
+        try:
+            return wait_until('a window titled "%s"' % title, probe, timeout)
+        except CaseFailure as error:
+            if owner is None or "did not start" in str(error):
+                raise
+            raise CaseFailure("%s (%s)" % (error, self.why(owner)))
 
     def is_viewable(self, wid):
         result = self.run(["xwininfo", "-id", str(wid)], timeout=5)
@@ -358,7 +405,12 @@ class DragSource:
         self.proc = desktop.spawn([python, script, self.uri_file, str(x), str(y)], stdout=subprocess.PIPE,
                                   stderr=subprocess.STDOUT, text=True)
         threading.Thread(target=self._read, daemon=True).start()
-        self.wid = desktop.wait_window("Quadrino e2e drag source", timeout=20)
+        try:
+            self.wid = desktop.wait_window("Quadrino e2e drag source", timeout=20)
+        except CaseFailure as error:
+            raise CaseFailure("%s; the drag source %s, its last output: %s" % (
+                error, "is running" if self.proc.poll() is None else "ended with status %d" % self.proc.returncode,
+                self._drain()[-5:]))
         self._wait_event("ready", 20)
 
     @staticmethod
@@ -374,6 +426,11 @@ class DragSource:
     def _read(self):
         for line in self.proc.stdout:
             self.events.put(line.strip())
+
+    def _drain(self):
+        while not self.events.empty():
+            self.log.append(self.events.get())
+        return self.log
 
     def _wait_event(self, prefix, timeout):
         deadline = time.monotonic() + timeout

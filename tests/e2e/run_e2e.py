@@ -130,7 +130,7 @@ class Suite:
         check(not d.windows_named(TITLE), "a window titled %r is already open before the start" % TITLE)
         self.program = d.spawn(["wine", os.path.join(self.app_dir, "Quadrino.exe")] + list(args),
                                cwd=cwd or self.app_dir)
-        self.main = d.wait_window(TITLE, timeout=60)
+        self.main = d.wait_window(TITLE, timeout=60, owner=self.program)
         return self.main
 
     def stop_program(self):
@@ -612,7 +612,7 @@ class Suite:
         other = d.spawn(["xmessage", "-name", "e2e-cover", "-geometry",
                          "320x220+%d+%d" % (px - 100, py - 100), "covering window"])
         try:
-            cover = d.wait_window("e2e-cover", timeout=15)
+            cover = d.wait_window("e2e-cover", timeout=15, owner=other)
 
             def raise_cover():
                 d.activate(cover)
@@ -692,10 +692,12 @@ class Suite:
         # xclip serves the text from a background process of its own until another owner takes over.
         feeder = d.spawn(["xclip", "-selection", "clipboard", "-i"], stdin=subprocess.PIPE)
         feeder.communicate(text.encode(), timeout=10)
+        if feeder.returncode != 0:
+            raise CaseFailure("xclip could not take the text: %s" % d.why(feeder))
         wait_until("the other program's text on the clipboard", lambda: self.clipboard_text() == text, 5)
         other = d.spawn(["xmessage", "-name", "e2e-other", "-geometry", "220x90+10+10", "anderes Programm"])
         try:
-            window = d.wait_window("e2e-other", timeout=15)
+            window = d.wait_window("e2e-other", timeout=15, owner=other)
             for _round in range(2):
                 d.activate(window)
                 time.sleep(0.3)
