@@ -61,6 +61,7 @@ BrandingText "${PRODUCT} ${VERSION}"
 
 ; The last page of the uninstaller says where the collected tiles stay.
 Var TilesNote
+!define MUI_UNCONFIRMPAGE_TEXT_TOP "${PRODUCT} wird aus dem unten angegebenen Ordner entfernt. Der Sammelordner Tiles mit Ihren Kacheln bleibt erhalten."
 !insertmacro MUI_UNPAGE_CONFIRM
 !insertmacro MUI_UNPAGE_INSTFILES
 !define MUI_FINISHPAGE_TITLE "${PRODUCT} wurde entfernt"
