@@ -1,31 +1,14 @@
 #include <gtest/gtest.h>
 
-#include <vector>
-
 #include "app/app_modul.h"
 #include "forms/handles.h"
 #include "forms/single_instance.h"
 #include "support/test_env.h"
 
+using testsupport::BuiltProgram;
 using testsupport::TempFolder;
 
 namespace {
-
-std::wstring ThisProgram()
-{
-    std::vector<wchar_t> buffer(32768);
-    const DWORD length = GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
-    return std::wstring(buffer.data(), length);
-}
-
-// The program is built beside the tests folder that holds this test program.
-std::wstring BuiltProgram()
-{
-    std::wstring folder = ThisProgram();
-    folder.erase(folder.rfind(L'\\'));
-    folder.erase(folder.rfind(L'\\') + 1);
-    return folder + L"Quadrino.exe";
-}
 
 bool IsFolder(const std::wstring& path)
 {

@@ -98,12 +98,12 @@ class Screen:
 class Desktop:
     """Starts and ends everything the suite runs; every process is tracked by its id."""
 
-    def __init__(self, build_dir, out_dir):
+    def __init__(self, build_dir, out_dir, prefix_name="wineprefix-e2e", dll_overrides="mscoree,mshtml="):
         self.build_dir = build_dir
         self.out_dir = out_dir
-        self.prefix = os.path.join(build_dir, "wineprefix-e2e")
+        self.prefix = os.path.join(build_dir, prefix_name)
         self.env = dict(os.environ)
-        self.env.update({"WINEPREFIX": self.prefix, "WINEDEBUG": "-all", "WINEDLLOVERRIDES": "mscoree,mshtml="})
+        self.env.update({"WINEPREFIX": self.prefix, "WINEDEBUG": "-all", "WINEDLLOVERRIDES": dll_overrides})
         self.env.pop("WINESERVER", None)
         self.procs = []
         self.spawned = 0

@@ -209,4 +209,14 @@ std::wstring LongPath(const std::wstring& path)
     return length > 0 && length < MAX_PATH ? WithoutBackslash(buffer) : std::wstring();
 }
 
+std::wstring BuiltProgram()
+{
+    std::vector<wchar_t> buffer(32768);
+    const DWORD length = GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+    std::wstring folder(buffer.data(), length);
+    folder.erase(folder.rfind(L'\\'));
+    folder.erase(folder.rfind(L'\\') + 1);
+    return folder + L"Quadrino.exe";
+}
+
 }  // namespace testsupport

@@ -100,4 +100,7 @@ std::wstring WithoutBackslash(std::wstring path);
 // The name the file system itself gives a path (real letter case, long names); empty when it is not there.
 std::wstring LongPath(const std::wstring& path);
 
+// The program of this build: Quadrino.exe in the folder above the one that holds this test program.
+std::wstring BuiltProgram();
+
 }  // namespace testsupport
