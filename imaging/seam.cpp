@@ -91,9 +91,11 @@ double Departure(const SeamMeasure& measure)
     return nearer > 0.0 ? 1.0 / nearer : std::numeric_limits<double>::infinity();
 }
 
-SeamMeasure MeasureSeam(ConstPixels picture, std::uint32_t background)
+SeamMeasure MeasureSeam(ConstPixels picture, std::uint32_t background, Repeat repeat)
 {
     SeamMeasure measure;
+    if (repeat.kind == RepeatKind::Mirror)
+        return measure;
     const int w = picture.width;
     const int h = picture.height;
     // A direction is measured only where pixels have neighbours inside along it.
@@ -108,6 +110,10 @@ SeamMeasure MeasureSeam(ConstPixels picture, std::uint32_t background)
     std::vector<std::uint8_t> firstBuffer(rowBytes);
     std::vector<std::uint8_t> buffers[2] = {std::vector<std::uint8_t>(rowBytes), std::vector<std::uint8_t>(rowBytes)};
 
+    // Across: the right edge meets the left edge `drop` rows higher up; down: the bottom edge meets
+    // the top edge `brick` columns further left.
+    const int drop = repeat.kind == RepeatKind::HalfDrop ? RepeatOffset(h, repeat.n) : 0;
+    const int brick = repeat.kind == RepeatKind::HalfBrick ? Wrap(RepeatOffset(w, repeat.n), w) : 0;
     std::uint64_t edge = 0;
     std::uint64_t inner = 0;
     std::uint64_t beside = 0;
@@ -117,7 +123,14 @@ SeamMeasure MeasureSeam(ConstPixels picture, std::uint32_t background)
         const std::uint8_t* row = OpaqueRow(picture.Row(y), w, background, y == 0 ? firstBuffer : buffers[y & 1]);
         if (across) {
             inner += SumAbsDiff(row, row + 4, rowBytes - 4);
-            edge += Step(row + rowBytes - 4, row);
+            if (drop == 0) {
+                edge += Step(row + rowBytes - 4, row);
+            } else {
+                std::uint8_t left[4];
+                StorePixel(left, CompositeOver(LoadPixel(picture.Row(Wrap(static_cast<long long>(y) - drop, h))),
+                                               background));
+                edge += Step(row + rowBytes - 4, left);
+            }
             beside += Step(row, row + 4) + Step(row + rowBytes - 8, row + rowBytes - 4);
         }
         if (previous) {
@@ -132,8 +145,10 @@ SeamMeasure MeasureSeam(ConstPixels picture, std::uint32_t background)
             first = row;
         previous = row;
     }
-    if (down)
-        edge += SumAbsDiff(previous, first, rowBytes);
+    if (down) {
+        const std::size_t moved = std::size_t(brick) * 4;
+        edge += SumAbsDiff(previous + moved, first, rowBytes - moved) + SumAbsDiff(previous, first + rowBytes - moved, moved);
+    }
 
     const std::uint64_t edgePairs = (across ? std::uint64_t(h) : 0) + (down ? std::uint64_t(w) : 0);
     const std::uint64_t innerPairs =
@@ -146,9 +161,14 @@ SeamMeasure MeasureSeam(ConstPixels picture, std::uint32_t background)
     return measure;
 }
 
-std::wstring SeamLine(int width, int height, const SeamMeasure& measure)
+std::wstring SeamLine(int width, int height, const SeamMeasure& measure, Repeat repeat)
 {
-    const std::wstring size = std::to_wstring(width) + L" × " + std::to_wstring(height) + L" Pixel · Naht ";
+    std::wstring size = std::to_wstring(width) + L" × " + std::to_wstring(height) + L" Pixel · ";
+    if (!repeat.IsBlock())
+        size += RepeatName(repeat) + L" · ";
+    size += L"Naht ";
+    if (repeat.kind == RepeatKind::Mirror)
+        return size + L"gespiegelt";
     if (!measure.measured)
         return size + L"–";
     std::wstring number = L"∞";

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "imaging/pixels.h"
+#include "imaging/repeat.h"
 
 namespace imaging {
 
@@ -21,8 +22,11 @@ struct SeamMeasure {
     bool measured = true;                   // false when no pixel has an inner neighbour (1 x 1): "Naht –"
 };
 
-// Measures the picture with its pixels composited over `background` (0x00RRGGBB).
-SeamMeasure MeasureSeam(ConstPixels picture, std::uint32_t background);
+// Measures the picture with its pixels composited over `background` (0x00RRGGBB), across the edges
+// that touch in `repeat`: a half-drop's right edge against the left edge moved down by its offset, a
+// half-brick's bottom edge against the top edge moved right. A mirror's edges meet their own mirror
+// image and have no jump to measure.
+SeamMeasure MeasureSeam(ConstPixels picture, std::uint32_t background, Repeat repeat = {});
 
 // How far the edges stand out, graded like a ratio: the ratio itself when the edges jump more than
 // the picture steps; when they are smoother than both the picture and the pixels right beside them
@@ -36,7 +40,9 @@ SeamGrade GradeOf(double ratio);
 // "nahtlos", "leichte Naht" or "deutliche Naht".
 const wchar_t* GradeName(SeamGrade grade);
 
-// The status line, e.g. "145 × 113 Pixel · Naht 1,04 (nahtlos)"; "145 × 1 Pixel · Naht –" unmeasured.
-std::wstring SeamLine(int width, int height, const SeamMeasure& measure);
+// The status line, e.g. "145 × 113 Pixel · Naht 1,04 (nahtlos)"; "1 × 1 Pixel · Naht –" unmeasured.
+// Any repeat but the block is named: "145 × 113 Pixel · Halbversatz 1/2 · Naht 1,04 (nahtlos)",
+// "… · Gespiegelt · Naht gespiegelt".
+std::wstring SeamLine(int width, int height, const SeamMeasure& measure, Repeat repeat = {});
 
 }  // namespace imaging
