@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <algorithm>
+
 #include "common/commands.h"
 
 namespace ui {
@@ -36,7 +38,16 @@ void TileInRepeat(forms::PictureBox& target, forms::PictureBox& source, imaging:
         return;
     target.Drawn();
     GdiFlush();  // whatever GDI drew into either bitmap is there before the pixels are read and written
-    imaging::RepeatRegion(tile, repeat, 0, 0, into);
+    // The rows up to where they come again are laid out; below, the blitter doubles them as it does
+    // for the block, which copies faster than the runtime.
+    const imaging::RepeatSize period = imaging::RepeatPeriods(tile.width, tile.height, repeat);
+    const int laid = static_cast<int>(std::min<long long>(period.height, into.height));
+    imaging::RepeatRegion(tile, repeat, 0, 0, {into.width, laid, into.stride, into.bits});
+    for (int filled = laid; filled < into.height;) {
+        const int step = std::min(filled, into.height - filled);
+        BitBlt(target.Hdc(), 0, filled, into.width, step, target.Hdc(), 0, 0, SRCCOPY);
+        filled += step;
+    }
     target.Refresh();
 }
 
