@@ -127,11 +127,26 @@ void RepeatRegion(ConstPixels tile, Repeat repeat, long long left, long long top
     const int built = static_cast<int>(std::min<long long>(period.width, target.width));
     const int builtRows = static_cast<int>(std::min<long long>(period.height, target.height));
     const std::size_t rowBytes = std::size_t(target.width) * 4;
-    for (int y = 0; y < builtRows; ++y) {
-        std::uint8_t* row = target.Row(y);
-        BuildRow(tile, repeat, offset, left, top + y, built, row);
-        RepeatPrefix(row, std::size_t(built) * 4, rowBytes);
+    if (repeat.kind == RepeatKind::HalfDrop && builtRows == tile.height && built > tile.width) {
+        // A half-drop row is the row `offset` above it moved right by a tile: following that chain
+        // through the rows, each is one tile's run and one copy, however narrow the tile.
+        const int step = Wrap(offset, tile.height);
+        const int chains = std::gcd(tile.height, step);
+        const std::size_t tileBytes = std::size_t(tile.width) * 4;
+        for (int first = 0; first < chains; ++first) {
+            BuildRow(tile, repeat, offset, left, top + first, built, target.Row(first));
+            for (int y = Wrap(first + step, tile.height), above = first; y != first;
+                 above = y, y = Wrap(static_cast<long long>(y) + step, tile.height)) {
+                BuildRow(tile, repeat, offset, left, top + y, tile.width, target.Row(y));
+                std::memcpy(target.Row(y) + tileBytes, target.Row(above), std::size_t(built) * 4 - tileBytes);
+            }
+        }
+    } else {
+        for (int y = 0; y < builtRows; ++y)
+            BuildRow(tile, repeat, offset, left, top + y, built, target.Row(y));
     }
+    for (int y = 0; y < builtRows; ++y)
+        RepeatPrefix(target.Row(y), std::size_t(built) * 4, rowBytes);
     for (int y = builtRows; y < target.height; ++y)
         std::memcpy(target.Row(y), target.Row(y - builtRows), rowBytes);
 }
