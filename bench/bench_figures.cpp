@@ -23,6 +23,7 @@
 #include "forms/picture.h"
 #include "forms/picture_box.h"
 #include "ui/main/form1.h"
+#include "ui/main/repeat_preview.h"
 
 namespace bench {
 
@@ -170,6 +171,16 @@ std::vector<Figure> MeasureTiling(const Setup& setup)
         int width;
         int height;
     };
+    // The other repeats: each figure is the worst over the sizes and offsets.
+    struct RepeatFigure {
+        Figure figure;
+        std::vector<imaging::Repeat> repeats;
+    };
+    std::vector<RepeatFigure> repeatFigures{
+        {{"tiling drop", 0, 3, ""}, {{imaging::RepeatKind::HalfDrop, 2}, {imaging::RepeatKind::HalfDrop, 3}}},
+        {{"tiling brick", 0, 3, ""}, {{imaging::RepeatKind::HalfBrick, 2}, {imaging::RepeatKind::HalfBrick, 3}}},
+        {{"tiling mirror", 0, 3, ""}, {{imaging::RepeatKind::Mirror, 2}}},
+    };
     for (const Size size : {Size{1, 1}, Size{3, 7}, Size{64, 64}, Size{145, 113}, Size{1000, 1000}, Size{5000, 5000}}) {
         tile.SetPicture(PatternPicture(size.width, size.height, static_cast<unsigned>(size.width + size.height)));
         Figure figure{Format("tiling %.0fx%.0f", size.width, size.height), 0, 3, ""};
@@ -207,6 +218,28 @@ std::vector<Figure> MeasureTiling(const Setup& setup)
         figure.detail += "]";
         figures.push_back(figure);
         Report(figure);
+
+        for (RepeatFigure& repeatFigure : repeatFigures)
+            for (const imaging::Repeat repeat : repeatFigure.repeats) {
+                const Timing laid = Interleaved(
+                    setup.repetitions,
+                    [&] {
+                        ui::TileInRepeat(preview, tile, repeat);
+                        GdiFlush();
+                    },
+                    copy);
+                if (laid.Ratio() < repeatFigure.figure.value)
+                    continue;
+                repeatFigure.figure.value = laid.Ratio();
+                repeatFigure.figure.detail =
+                    Format("[worst at %.0fx%.0f", size.width, size.height) +
+                    (repeat.kind == imaging::RepeatKind::Mirror ? std::string() : Format(" 1/%.0f", repeat.n)) +
+                    Format(": tiling %.2f ms, one copy %.2f ms; sizes 1x1 to 5000x5000]", laid.work, laid.reference);
+            }
+    }
+    for (const RepeatFigure& repeatFigure : repeatFigures) {
+        figures.push_back(repeatFigure.figure);
+        Report(repeatFigure.figure);
     }
     return figures;
 }

@@ -9,7 +9,7 @@
 
 namespace imaging {
 
-std::vector<std::uint8_t> MakeDibV5(ConstPixels tile, int width, int height)
+std::vector<std::uint8_t> MakeDibV5(ConstPixels tile, int width, int height, Repeat repeat)
 {
     if (tile.Empty() || width <= 0 || height <= 0)
         return {};
@@ -44,7 +44,7 @@ std::vector<std::uint8_t> MakeDibV5(ConstPixels tile, int width, int height)
     for (int y = 0; y < height; ++y) {
         MutablePixels row{width, 1, static_cast<std::ptrdiff_t>(stride),
                           pixels + std::size_t(height - 1 - y) * static_cast<std::size_t>(stride)};
-        TileRows(tile, width, y, 1, row);
+        TileRows(tile, width, y, 1, row, repeat);
     }
     return dib;
 }

@@ -68,7 +68,8 @@ HRESULT WriteStrip(IWICImagingFactory* factory, IWICBitmapFrameEncode* frame, co
     return hr;
 }
 
-HRESULT Encode(IStream* out, ImageFormat format, ConstPixels tile, int width, int height, std::uint32_t background)
+HRESULT Encode(IStream* out, ImageFormat format, ConstPixels tile, int width, int height, std::uint32_t background,
+               Repeat repeat)
 {
     const FormatInfo info = InfoOf(format);
     ComPtr<IWICImagingFactory> factory;
@@ -103,9 +104,9 @@ HRESULT Encode(IStream* out, ImageFormat format, ConstPixels tile, int width, in
     for (int y = 0; y < height; y += stripRows) {
         const int rows = std::min(stripRows, height - y);
         if (info.bytesPerPixel == 4)
-            TileRows(tile, width, y, rows, {width, rows, static_cast<std::ptrdiff_t>(stride), strip.data()});
+            TileRows(tile, width, y, rows, {width, rows, static_cast<std::ptrdiff_t>(stride), strip.data()}, repeat);
         else
-            TileRowsBgr(tile, width, y, rows, background, strip.data(), stride);
+            TileRowsBgr(tile, width, y, rows, background, strip.data(), stride, repeat);
         if (FAILED(hr = WriteStrip(factory.Get(), frame.Get(), info, wanted, width, rows, stride, strip.data())))
             return hr;
     }
@@ -117,23 +118,23 @@ HRESULT Encode(IStream* out, ImageFormat format, ConstPixels tile, int width, in
 }  // namespace
 
 HRESULT EncodeTiling(IStream* out, ImageFormat format, ConstPixels tile, int width, int height,
-                     std::uint32_t background)
+                     std::uint32_t background, Repeat repeat)
 {
     if (!out || tile.Empty() || width < 1 || height < 1 || width > kMaxOutputSide || height > kMaxOutputSide)
         return E_INVALIDARG;
     try {
-        return Encode(out, format, tile, width, height, background);
+        return Encode(out, format, tile, width, height, background, repeat);
     } catch (const std::bad_alloc&) {
         return E_OUTOFMEMORY;
     }
 }
 
-std::vector<std::uint8_t> EncodePngToMemory(ConstPixels tile, int width, int height)
+std::vector<std::uint8_t> EncodePngToMemory(ConstPixels tile, int width, int height, Repeat repeat)
 {
     ComPtr<IStream> stream;
     if (FAILED(CreateStreamOnHGlobal(nullptr, TRUE, &stream)))
         return {};
-    if (FAILED(EncodeTiling(stream.Get(), ImageFormat::Png, tile, width, height, 0)))
+    if (FAILED(EncodeTiling(stream.Get(), ImageFormat::Png, tile, width, height, 0, repeat)))
         return {};
     STATSTG status{};
     HGLOBAL memory = nullptr;

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "imaging/pixels.h"
+#include "imaging/repeat.h"
 
 namespace imaging {
 
@@ -16,14 +17,14 @@ enum class ImageFormat { Png, Bmp, Jpeg, Tiff };
 // Sides accepted for written images, in pixels.
 constexpr int kMaxOutputSide = 30000;
 
-// Encodes the width x height tiling of `tile` (1:1 from the top-left corner) into `out`.
+// Encodes the width x height tiling of `tile` (1:1 from the top-left corner, in `repeat`) into `out`.
 // PNG and TIFF keep straight alpha (32bppBGRA); BMP and JPEG (quality 0.95) are 24bppBGR with the
 // pixels composited over `background` (0x00RRGGBB). E_INVALIDARG for an empty tile, no stream or a
 // side outside 1..kMaxOutputSide; memory use is the tile, one strip and WIC's own.
 HRESULT EncodeTiling(IStream* out, ImageFormat format, ConstPixels tile, int width, int height,
-                     std::uint32_t background);
+                     std::uint32_t background, Repeat repeat = {});
 
 // The tiling as PNG bytes (for the clipboard format "PNG"); empty on failure.
-std::vector<std::uint8_t> EncodePngToMemory(ConstPixels tile, int width, int height);
+std::vector<std::uint8_t> EncodePngToMemory(ConstPixels tile, int width, int height, Repeat repeat = {});
 
 }  // namespace imaging

@@ -82,13 +82,13 @@ std::wstring FullPath(const std::wstring& path)
 }
 
 HRESULT WriteTempFile(const std::wstring& path, ImageFormat format, ConstPixels tile, int width, int height,
-                      std::uint32_t background)
+                      std::uint32_t background, Repeat repeat)
 {
     ComPtr<IStream> stream;
     HRESULT hr = SHCreateStreamOnFileEx(path.c_str(), STGM_WRITE | STGM_CREATE | STGM_SHARE_EXCLUSIVE,
                                         FILE_ATTRIBUTE_NORMAL, TRUE, nullptr, &stream);
     if (SUCCEEDED(hr))
-        hr = EncodeTiling(stream.Get(), format, tile, width, height, background);
+        hr = EncodeTiling(stream.Get(), format, tile, width, height, background, repeat);
     if (SUCCEEDED(hr))
         hr = stream->Commit(STGC_DEFAULT);
     return hr;  // the stream closes the file here, before anyone moves it
@@ -107,7 +107,7 @@ DWORD FlushToDisk(const std::wstring& path)
 }  // namespace
 
 SaveResult SaveTilingToFile(const std::wstring& path, ImageFormat format, ConstPixels tile, int width, int height,
-                            std::uint32_t background)
+                            std::uint32_t background, Repeat repeat)
 {
     if (path.empty() || tile.Empty() || width < 1 || height < 1 || width > kMaxOutputSide || height > kMaxOutputSide)
         return Failed(E_INVALIDARG);
@@ -125,7 +125,7 @@ SaveResult SaveTilingToFile(const std::wstring& path, ImageFormat format, ConstP
         return FailedWin32(GetLastError());
     TempFile temp(tempName);
 
-    if (const HRESULT hr = WriteTempFile(temp.Path(), format, tile, width, height, background); FAILED(hr))
+    if (const HRESULT hr = WriteTempFile(temp.Path(), format, tile, width, height, background, repeat); FAILED(hr))
         return Failed(hr);
     if (const DWORD error = FlushToDisk(temp.Path()); error != ERROR_SUCCESS)
         return FailedWin32(error);

@@ -94,7 +94,8 @@ class Suite:
                               ("a b", [("Wand 0.bmp", 31, 19), ("Wand 1.bmp", 37, 23)]),
                               ("drop1", [("p.bmp", 43, 17), ("q.bmp", 19, 43)]),
                               ("drop2", [("r.bmp", 27, 27), ("s.bmp", 33, 21)]),
-                              ("drop3", [("t.bmp", 21, 33), ("u.bmp", 17, 19)])):
+                              ("drop3", [("t.bmp", 21, 33), ("u.bmp", 17, 19)]),
+                              ("rapport", [("k.bmp", 31, 18), ("l.bmp", 27, 16)])):
             os.makedirs(os.path.join(self.pics, folder))
             for name, width, height in names:
                 seed += 1
@@ -185,6 +186,48 @@ class Suite:
             if y >= period_y and row != image.rows[y - period_y]:
                 return "row %d differs from row %d" % (y, y - period_y)
         return None
+
+    @staticmethod
+    def repeat_pixel(tile, repeat, x, y):
+        """The tile's pixel the repeat ("block", "drop", "brick", "mirror", with 1/n) shows at (x, y)."""
+        kind, n = repeat
+        i, j = x // tile.width, y // tile.height
+        tx, ty = x % tile.width, y % tile.height
+        if kind == "drop":
+            ty = (y - i * int(tile.height / n + 0.5)) % tile.height
+        elif kind == "brick":
+            tx = (x - j * int(tile.width / n + 0.5)) % tile.width
+        elif kind == "mirror":
+            tx = tile.width - 1 - tx if i % 2 else tx
+            ty = tile.height - 1 - ty if j % 2 else ty
+        return tile.rows[ty][tx]
+
+    def repeat_mismatch(self, image, tile, repeat):
+        """None when the image is the repeat of the tile from its top-left corner; else the first wrong pixel."""
+        for y in range(image.height):
+            for x in range(image.width):
+                if image.rows[y][x] != self.repeat_pixel(tile, repeat, x, y):
+                    return (x, y)
+        return None
+
+    def wait_repeat(self, tile, repeat, timeout=20):
+        """Waits until the X clipboard holds the preview-sized repeat of the tile."""
+        state = {"last": "no image/bmp on the clipboard"}
+        size = self.layout().preview_size()
+
+        def probe():
+            clip = self.desktop.clipboard_image()
+            if clip is None or (clip.width, clip.height) != size:
+                return None
+            wrong = self.repeat_mismatch(clip, tile, repeat)
+            if wrong:
+                state["last"] = "clipboard pixel %s is not the %s 1/%d repeat's" % ((wrong,) + repeat)
+                return None
+            return clip
+        try:
+            return wait_until("the clipboard to hold the %s repeat" % repeat[0], probe, timeout, interval=0.3)
+        except CaseFailure as error:
+            raise CaseFailure("%s (%s)" % (error, state["last"]))
 
     def wait_tiled(self, tile, size=None, timeout=20):
         """Waits until the X clipboard holds tile repeated over the preview, pixel for pixel."""
@@ -803,6 +846,84 @@ class Suite:
         self.clipboard_unchanged(clip)
         return "a drag by (30, 17) moved the tiling with the pointer; no click, clipboard unchanged"
 
+    # --- repeats ------------------------------------------------------------------------------
+
+    def start_in_rapport(self, name):
+        """The program started afresh on rapport\\NAME (the block repeat, as at every start)."""
+        self.stop_program()
+        path = self.pic("rapport", name)
+        self.start_program([windows_path(path)])
+        self.session = "rapport"
+        self.wait_tiled(self.image_of(path))
+        return os.path.join(self.pics, "rapport"), self.image_of(path)
+
+    def case_repeats(self):
+        folder, tile = self.start_in_rapport("k.bmp")
+        layout = self.layout()
+        d = self.desktop
+        d.move_pointer(2, 2)  # no tooltip over the preview
+        try:
+            for key, repeat in (("ctrl+2", ("drop", 2)), ("ctrl+3", ("brick", 2)), ("ctrl+4", ("mirror", 2)),
+                                ("ctrl+1", ("block", 2))):
+                d.keys(key)
+                clip = self.wait_repeat(tile, repeat)
+                self.check_preview_on_screen(layout, clip)
+            # The choice holds for the next picture.
+            d.keys("ctrl+2")
+            self.wait_repeat(tile, ("drop", 2))
+            index = self.listed(folder).index("l.bmp")
+            d.click(*self.entry_point(index))
+            self.wait_repeat(self.image_of(os.path.join(folder, "l.bmp")), ("drop", 2))
+            # For the README: at 200 % with the tile borders, where the columns' edges step down.
+            d.move_pointer(2, 2)
+            d.keys("ctrl+g", "ctrl+plus")
+            time.sleep(1.0)
+            d.screenshot("repeat-half-drop.png", self.main_window_crop())
+            d.keys("ctrl+g", "ctrl+0")
+        finally:
+            d.keys("ctrl+1")
+        return "Ctrl+2, 3, 4, 1: the clipboard's bitmap and the screen are the half-drop, half-brick, mirror and " \
+               "block of k.bmp (31x18); Ctrl+2 holds for l.bmp"
+
+    def wallpaper_file(self):
+        users = os.path.join(self.desktop.prefix, "drive_c", "users")
+        for user in os.listdir(users):
+            path = os.path.join(users, user, "AppData", "Local", "Brenwick Quadrino", "Hintergrund.bmp")
+            if os.path.isdir(os.path.dirname(os.path.dirname(path))) and user != "Public":
+                return path
+        raise CaseFailure("no AppData\\Local folder in the prefix's users")
+
+    def case_repeat_wallpaper(self):
+        _folder, tile = self.start_in_rapport("l.bmp")
+        path = self.wallpaper_file()
+        if os.path.exists(path):
+            os.remove(path)
+        d = self.desktop
+        d.keys("ctrl+2")
+        self.wait_repeat(tile, ("drop", 2))
+        try:
+            x, y, _w, _h = self.layout().preview
+            d.click(x + 40, y + 40, button=3)
+            popup = wait_until("the preview's popup menu", lambda: (d.popup_windows({self.main}) or [None])[0], 10)
+            # Half offset, borders, zoom, repeat, save tiling, save repeat, desktop background.
+            d.keys(*(["Down"] * 7 + ["Return"]))
+            d.wait_gone(popup, "the popup menu")
+
+            def written():
+                if not os.path.exists(path):
+                    return None
+                with open(path, "rb") as f:
+                    return bmp.decode_bmp(f.read())
+            unit = wait_until("the desktop background file", written, 15, interval=0.3)
+        finally:
+            d.keys("ctrl+1")
+        check((unit.width, unit.height) == (2 * tile.width, tile.height),
+              "the background is %dx%d, not the half-drop's unit %dx%d" % (unit.width, unit.height, 2 * tile.width,
+                                                                            tile.height))
+        wrong = self.repeat_mismatch(unit, tile, ("drop", 2))
+        check(wrong is None, "background pixel %s is not the half-drop's" % (wrong,))
+        return "half-drop 1/2 of l.bmp (27x16): the desktop background file is its 54x16 repeat unit"
+
 
 CASES = [
     ("start_without_arguments", "fresh"),
@@ -826,6 +947,8 @@ CASES = [
     ("view_tile_borders", "main"),
     ("view_zoom", "main"),
     ("view_pan", "main"),
+    ("repeats", "rapport"),
+    ("repeat_wallpaper", "rapport"),
     ("clipboard_png_with_alpha", "fresh"),
 ]
 

@@ -1,6 +1,7 @@
 #include "helpers.h"
 
 #include <windows.h>
+#include <cmath>
 #include <wincodec.h>
 #include <wrl/client.h>
 
@@ -19,6 +20,45 @@ imaging::Image32 SampleTile(int width, int height, std::uint32_t seed)
         tile.pixels[i] = (alpha << 24) | (seed >> 8);
     }
     return tile;
+}
+
+namespace {
+
+long long Modulo(long long value, long long period)
+{
+    return ((value % period) + period) % period;
+}
+
+long long Quotient(long long value, long long period)
+{
+    return (value - Modulo(value, period)) / period;
+}
+
+}  // namespace
+
+std::uint32_t RepeatDefinition(const imaging::Image32& tile, imaging::Repeat repeat, long long x, long long y)
+{
+    const long long w = tile.width;
+    const long long h = tile.height;
+    const long long i = Quotient(x, w);
+    const long long j = Quotient(y, h);
+    const auto halfUp = [&repeat](long long side) {
+        return static_cast<long long>(std::floor(static_cast<double>(side) / repeat.n + 0.5));
+    };
+    long long tx = Modulo(x, w);
+    long long ty = Modulo(y, h);
+    switch (repeat.kind) {
+    case imaging::RepeatKind::HalfDrop: ty = Modulo(y - i * halfUp(h), h); break;
+    case imaging::RepeatKind::HalfBrick: tx = Modulo(x - j * halfUp(w), w); break;
+    case imaging::RepeatKind::Mirror:
+        if (i % 2 != 0)
+            tx = w - 1 - tx;
+        if (j % 2 != 0)
+            ty = h - 1 - ty;
+        break;
+    case imaging::RepeatKind::Block: break;
+    }
+    return tile.At(static_cast<int>(tx), static_cast<int>(ty));
 }
 
 std::optional<imaging::Image32> Decode(const std::string& bytes)

@@ -11,6 +11,7 @@
 #include "forms/picture.h"
 #include "imaging/composite.h"
 #include "imaging/encode.h"
+#include "imaging/repeat.h"
 #include "support/main_window_test.h"
 #include "support/pixels.h"
 #include "support/read_back.h"
@@ -276,3 +277,36 @@ TEST_F(OutputsTest, TheDesktopBackgroundIsTheShownPictureOverPicMsBackgroundIn24
 }
 
 }  // namespace
+
+TEST_F(OutputsTest, InARepeatTheTilingIsSavedInItAndTheRepeatUnitAsItIs)
+{
+    const imaging::Image32 tile = AlphaTile(8);
+    Show(tile);
+    const imaging::Repeat drop{imaging::RepeatKind::HalfDrop, 2};
+    form_->mnuRepeat_Click(drop.kind);
+    Commands::CurrentFile = L"Wand.png";
+
+    // 5 x 3 in half-drop 1/2: d = 2 shares no factor with 3, so the unit is three tiles wide.
+    FileDialogs().answers.push_back({images_ / L"Rapport.png", 0});
+    form_->mnuSaveRepeat_Click();
+    ASSERT_EQ(FileDialogs().asked.size(), 1u);
+    EXPECT_EQ(FileDialogs().asked[0].title, L"Rapport speichern unter");
+    EXPECT_EQ(FileDialogs().asked[0].suggestedName, L"Wand_kachel_15x3.png");
+    const imaging::Image32 unit = imaging::RepeatUnit(tile.View(), drop, imaging::kMaxOutputSide);
+    const std::optional<forms::Picture> savedUnit = Decode(testsupport::ReadFileBytes(images_ / L"Rapport.png"), images_);
+    ASSERT_TRUE(savedUnit);
+    EXPECT_TRUE(IsAlphaTiling(*savedUnit, unit, 15, 3));
+
+    form_->mnuSaveTiling_Click();
+    ui::frmSaveSize& dialog = ui::SaveSizeDialog();
+    dialog.Text1.SetText(L"13");
+    dialog.Text2.SetText(L"7");
+    FileDialogs().answers.push_back({images_ / L"Kachelung.png", 0});
+    dialog.Command2_Click();
+    imaging::Image32 tiling(13, 7);
+    imaging::RepeatRegion(tile.View(), drop, 0, 0, tiling.View());
+    const std::optional<forms::Picture> saved = Decode(testsupport::ReadFileBytes(images_ / L"Kachelung.png"), images_);
+    ASSERT_TRUE(saved);
+    EXPECT_TRUE(IsAlphaTiling(*saved, tiling, 13, 7));
+    EXPECT_TRUE(Prompter().shown.empty());
+}

@@ -4,13 +4,18 @@
 
 #include <algorithm>
 #include <optional>
+#include <utility>
+#include <vector>
 
 #include "forms/events.h"
 #include "imaging/borders.h"
+#include "imaging/repeat.h"
+#include "imaging/repeat_view.h"
 #include "imaging/seam.h"
 #include "imaging/view.h"
 #include "support/main_window_test.h"
 #include "support/read_back.h"
+#include "ui/main/tile_clipboard.h"
 
 namespace {
 
@@ -145,15 +150,18 @@ TEST_F(ViewTest, ThePopupMenuOffersTheAidsInOrderWithTheSeamLine)
     form_->PicW_ContextMenu(POINT{-1, -1});
     ASSERT_EQ(testsupport::MenuPresenter().shownMenus.size(), 1u);
     const std::vector<std::wstring>& items = testsupport::MenuPresenter().shownMenus[0];
-    ASSERT_EQ(items.size(), 8u);
+    ASSERT_EQ(items.size(), 10u);
     EXPECT_EQ(items[0], L"Um halbe Kachel versetzen\tStrg+H");
     EXPECT_EQ(items[1], L"Kachelgrenzen zeigen\tStrg+G");
     EXPECT_EQ(items[2].substr(0, 12), L"Vergrößerung");
-    EXPECT_EQ(items[4], L"Kachelung speichern unter …\tStrg+S");
-    EXPECT_EQ(items[5], L"Als Desktophintergrund (gekachelt)");
-    EXPECT_EQ(items[7].substr(0, 20), L"37 × 23 Pixel · Naht");
-    EXPECT_EQ(testsupport::MenuPresenter().checked, std::vector<std::wstring>{L"100 %\tStrg+0"});
-    EXPECT_EQ(testsupport::MenuPresenter().disabled, std::vector<std::wstring>{items[7]});
+    EXPECT_EQ(items[3], L"Rapport");
+    EXPECT_EQ(items[5], L"Kachelung speichern unter …\tStrg+S");
+    EXPECT_EQ(items[6], L"Rapport speichern unter …");
+    EXPECT_EQ(items[7], L"Als Desktophintergrund (gekachelt)");
+    EXPECT_EQ(items[9].substr(0, 20), L"37 × 23 Pixel · Naht");
+    EXPECT_EQ(testsupport::MenuPresenter().checked,
+              (std::vector<std::wstring>{L"100 %\tStrg+0", L"Block\tStrg+1", L"Versatz 1/2"}));
+    EXPECT_EQ(testsupport::MenuPresenter().disabled, std::vector<std::wstring>{items[9]});
     EXPECT_TRUE(form_->TileBorders());
 
     // Borders: a dotted line along the tile edges on the screen only.
@@ -162,7 +170,7 @@ TEST_F(ViewTest, ThePopupMenuOffersTheAidsInOrderWithTheSeamLine)
     EXPECT_EQ(shown.At(kWidth, 5) | shown.At(kWidth, 6), 0xFFFFFFu);
     EXPECT_EQ(shown.At(kWidth, 5) & shown.At(kWidth, 6), 0u);
     EXPECT_TRUE(IsTiling(ReadDc(form_->PicW.Hdc(), shown.width, shown.height), kWidth, kHeight, 7));
-    EXPECT_EQ(form_->SeamText(), items[7]);
+    EXPECT_EQ(form_->SeamText(), items[9]);
 }
 
 TEST_F(ViewTest, EveryZoomPanAndBorderShowsTheViewAsDrawnForItsOrigin)
@@ -236,3 +244,122 @@ TEST_F(ViewTest, ALargeTileShowsWrappedAtEveryPanAndWithItsBorders)
 }
 
 }  // namespace
+
+namespace {
+
+// The tile laid in the repeat over width x height pixels, as imaging lays it (checked there against
+// the repeats' definition).
+imaging::Image32 Laid(const Pixels& tile, imaging::Repeat repeat, int width, int height)
+{
+    imaging::Image32 source(tile.width, tile.height);
+    source.pixels = tile.argb;
+    imaging::Image32 laid(width, height);
+    imaging::RepeatRegion(source.View(), repeat, 0, 0, laid.View());
+    return laid;
+}
+
+::testing::AssertionResult SameColours(const Pixels& shown, const imaging::Image32& expected)
+{
+    if (shown.width != expected.width || shown.height != expected.height)
+        return ::testing::AssertionFailure() << "size " << shown.width << "x" << shown.height;
+    for (int y = 0; y < shown.height; ++y)
+        for (int x = 0; x < shown.width; ++x)
+            if ((shown.At(x, y) & 0xFFFFFFu) != (expected.At(x, y) & 0xFFFFFFu))
+                return ::testing::AssertionFailure() << "pixel " << x << "," << y;
+    return ::testing::AssertionSuccess();
+}
+
+}  // namespace
+
+TEST_F(ViewTest, TheRepeatKeysLayThePreviewAndTheClipboardAndHoldForTheNextPicture)
+{
+    const int width = form_->PicW.ScaleWidth();
+    const int height = form_->PicW.ScaleHeight();
+    const Pixels tile = testsupport::Pattern(kWidth, kHeight, 7);
+    const std::pair<WPARAM, imaging::RepeatKind> keys[] = {{'2', imaging::RepeatKind::HalfDrop},
+                                                           {'3', imaging::RepeatKind::HalfBrick},
+                                                           {'4', imaging::RepeatKind::Mirror},
+                                                           {'1', imaging::RepeatKind::Block}};
+    for (const auto& [key, kind] : keys) {
+        CtrlKey(key);
+        ASSERT_EQ(form_->ChosenRepeat().kind, kind) << char(key);
+        const imaging::Image32 expected = Laid(tile, {kind, 2}, width, height);
+        EXPECT_TRUE(SameColours(ReadDc(form_->PicW.Hdc(), width, height), expected)) << char(key);
+        EXPECT_TRUE(SameColours(testsupport::ReadClipboardBitmap(), expected)) << char(key);
+        EXPECT_TRUE(SameColours(Shown(), expected)) << char(key);
+    }
+    EXPECT_EQ(form_->SeamText().find(L"Halbversatz"), std::wstring::npos);
+
+    // The offset is a menu choice; the clipboard's formats with alpha follow the repeat too.
+    CtrlKey('2');
+    testsupport::MenuPresenter().choices.push_back(L"Versatz 1/3");
+    form_->PicW_ContextMenu(POINT{-1, -1});
+    const imaging::Repeat third{imaging::RepeatKind::HalfDrop, 3};
+    EXPECT_EQ(form_->ChosenRepeat().n, 3);
+    const std::vector<forms::PromisedFormat> formats = ui::TilingWithAlpha(form_->CurrentTile(), 29, 31, third);
+    ASSERT_EQ(formats.size(), 2u);
+    const std::vector<std::uint8_t> dib = formats[1].render();
+    ASSERT_EQ(dib.size(), sizeof(BITMAPV5HEADER) + 29 * 31 * 4);
+    const imaging::Image32 expected = Laid(tile, third, 29, 31);
+    for (int y = 0; y < 31; ++y)
+        for (int x = 0; x < 29; ++x)
+            ASSERT_EQ(imaging::LoadPixel(dib.data() + sizeof(BITMAPV5HEADER) + (std::size_t(30 - y) * 29 + x) * 4) &
+                          0xFFFFFFu,
+                      expected.At(x, y) & 0xFFFFFFu)
+                << x << "," << y;
+    EXPECT_EQ(form_->SeamText().substr(0, 33), L"37 × 23 Pixel · Halbversatz 1/3 ·");
+
+    // The next picture keeps the repeat.
+    AddImage(images_.Path(), L"Zweit.bmp", 6, 8, 2);
+    form_->File1.Refresh();
+    form_->File1.SetSelected(IndexInFile1(L"Zweit.bmp"));
+    EXPECT_EQ(form_->ChosenRepeat().kind, imaging::RepeatKind::HalfDrop);
+    EXPECT_TRUE(SameColours(testsupport::ReadClipboardBitmap(),
+                            Laid(testsupport::Pattern(6, 8, 2), third, width, height)));
+    EXPECT_EQ(form_->SeamText().substr(0, 31), L"6 × 8 Pixel · Halbversatz 1/3 ·");
+}
+
+TEST_F(ViewTest, EveryRepeatShowsItsViewAidsAsDrawnForItsOrigin)
+{
+    const ui::Form1::TileSource tile = form_->CurrentTile();
+    const int width = form_->PicW.ScaleWidth();
+    const int height = form_->PicW.ScaleHeight();
+    form_->mnuBorders_Click();
+    for (const imaging::RepeatKind kind :
+         {imaging::RepeatKind::HalfDrop, imaging::RepeatKind::HalfBrick, imaging::RepeatKind::Mirror}) {
+        form_->mnuRepeat_Click(kind);
+        form_->mnuRepeatOffset_Click(kind == imaging::RepeatKind::HalfBrick ? 4 : 3);
+        for (const int zoom : {25, 100, 200}) {
+            form_->SetZoom(zoom, POINT{3, 2});
+            form_->PicW_DragStart();
+            form_->PicW_Drag(-7, 5);
+            const POINT origin = form_->ViewOrigin();
+            const imaging::ViewParams params{origin.x, origin.y, zoom};
+            imaging::Image32 expected(width, height);
+            imaging::RenderRepeatView(tile.pixels, form_->ChosenRepeat(), expected.View(), params, tile.background);
+            imaging::DrawRepeatBorders(expected.View(), params, kWidth, kHeight, form_->ChosenRepeat());
+            EXPECT_TRUE(SameColours(Shown(), expected)) << static_cast<int>(kind) << " at " << zoom << " %";
+        }
+    }
+}
+
+TEST_F(ViewTest, ARepeatUnitTooLargeToWriteDisablesItsOutputsAndSaysWhy)
+{
+    // 200 x 199 in half-drop 1/2: d = 100 shares no factor with 199, so the unit is 39800 pixels wide.
+    AddImage(images_.Path(), L"Gross.bmp", 200, 199, 3);
+    form_->File1.Refresh();
+    form_->File1.SetSelected(IndexInFile1(L"Gross.bmp"));
+    testsupport::MenuPresenter().choices.push_back(L"Halbversatz senkrecht\tStrg+2");
+    form_->PicW_ContextMenu(POINT{-1, -1});
+    EXPECT_EQ(form_->ChosenRepeat().kind, imaging::RepeatKind::HalfDrop);
+    form_->PicW_ContextMenu(POINT{-1, -1});
+    const std::vector<std::wstring>& disabled = testsupport::MenuPresenter().disabled;
+    EXPECT_NE(std::find(disabled.begin(), disabled.end(), L"Rapport speichern unter …"), disabled.end());
+    EXPECT_NE(std::find(disabled.begin(), disabled.end(), L"Als Desktophintergrund (gekachelt)"), disabled.end());
+    EXPECT_NE(form_->SeamText().find(L"Rapport 39800 × 199 Pixel, zu groß"), std::wstring::npos);
+    // Mirrored, the unit is 400 x 398: it may be written again.
+    form_->mnuRepeat_Click(imaging::RepeatKind::Mirror);
+    form_->PicW_ContextMenu(POINT{-1, -1});
+    EXPECT_EQ(testsupport::MenuPresenter().disabled.size(), 1u);
+    EXPECT_EQ(form_->SeamText(), L"200 × 199 Pixel · Gespiegelt · Naht gespiegelt");
+}

@@ -21,6 +21,7 @@
 #include "forms/popup_menu.h"
 #include "forms/tool_tip.h"
 #include "imaging/pixels.h"
+#include "imaging/repeat.h"
 #include "imaging/view.h"
 #include "forms/dib_canvas.h"
 #include "forms/timer.h"
@@ -109,6 +110,15 @@ public:
     // Popup menu of PicW: the tiling saved at a chosen size, the desktop background.
     void mnuSaveTiling_Click();
     void mnuWallpaper_Click();
+    // The repeat the tiling is laid in, everywhere it goes: preview, clipboard, files, desktop.
+    void mnuRepeat_Click(imaging::RepeatKind kind);
+    void mnuRepeatOffset_Click(int n);
+    void mnuSaveRepeat_Click();
+    imaging::Repeat ChosenRepeat() const { return view_.repeat; }
+    // The repeat unit of the tile, which Windows can tile as it is; empty when a side exceeds what is written.
+    static TileSource RepeatUnitOf(const TileSource& tile, imaging::Repeat repeat);
+    // Lays the picture PicM shows over PicW in the chosen repeat from the top-left corner.
+    void TilePreview();
     // The seam workbench: PicW's popup menu, keys, drag and wheel.
     void mnuHalfOffset_Click();
     void mnuBorders_Click();
@@ -151,6 +161,10 @@ private:
     void ReadDroppedFiles(IDataObject* data);
     bool MoveListsToDroppedFolder();
     void SelectDroppedFile();
+    // The Save As step shared by the tiling and the repeat unit; the tile is taken before asking.
+    void SaveTilingAs(const wchar_t* dialogTitle, const TileSource& tile, int width, int height, imaging::Repeat repeat);
+    // After the repeat changed: the preview laid anew, its view and seam line, the clipboard.
+    void RepeatChanged();
 
     forms::FileDropTarget dir1Drop_;
     forms::FileDropTarget file1Drop_;
@@ -177,6 +191,7 @@ private:
         int zoom = 100;
         long long originX = 0;  // eighths of a picture pixel
         long long originY = 0;
+        imaging::Repeat repeat;  // kept for later pictures until changed
     };
     ViewState view_;
     std::pair<long long, long long> dragFrom_{0, 0};

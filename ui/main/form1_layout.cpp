@@ -150,7 +150,7 @@ void Form1::RedrawPreview()
         return;
     }
     // No file chosen (the start picture, or after a move or delete): what PicM shows is tiled all the same.
-    Commands::TilePicture(PicW, PicM);
+    TilePreview();
     RefreshView();
     CopyPreviewToClipboard();
 }

@@ -4,6 +4,7 @@
 
 #include "common/commands.h"
 #include "forms/file_dialog.h"
+#include "imaging/repeat.h"
 #include "imaging/save.h"
 #include "ui/dialogs/frm_save_size.h"
 #include "ui/main/tiling_file.h"
@@ -23,22 +24,44 @@ void Form1::SaveSizeDialog_Closed(bool accepted)
     // Pending events may have closed the main window.
     if (!accepted || !IsLoaded())
         return;
-    const int width = SaveSizeDialog().ChosenWidth;
-    const int height = SaveSizeDialog().ChosenHeight;
     // Taken before asking for the name: that dialog lets the preview's timer run.
-    const TileSource tile = CurrentTile();
+    SaveTilingAs(L"Kachelung speichern unter", CurrentTile(), SaveSizeDialog().ChosenWidth,
+                 SaveSizeDialog().ChosenHeight, view_.repeat);
+}
+
+void Form1::mnuSaveRepeat_Click()
+{
+    const TileSource unit = RepeatUnitOf(CurrentTile(), view_.repeat);
+    // The unit repeats by plain translation: saved as it is, it is a block tile.
+    SaveTilingAs(L"Rapport speichern unter", unit, unit.pixels.width, unit.pixels.height, imaging::Repeat{});
+}
+
+Form1::TileSource Form1::RepeatUnitOf(const TileSource& tile, imaging::Repeat repeat)
+{
+    if (repeat.IsBlock() || tile.pixels.Empty())
+        return tile;
+    auto unit = std::make_shared<imaging::Image32>(imaging::RepeatUnit(tile.pixels, repeat, imaging::kMaxOutputSide));
+    TileSource result;
+    result.background = tile.background;
+    result.pixels = unit->View();
+    result.pixels.opaque = tile.pixels.opaque;
+    result.owner = std::move(unit);
+    return result;
+}
+
+void Form1::SaveTilingAs(const wchar_t* dialogTitle, const TileSource& tile, int width, int height, imaging::Repeat repeat)
+{
     if (tile.pixels.Empty())
         return;
     const std::wstring pictureName = shown_ ? Commands::CurrentFile : std::wstring();
     int typeIndex = 0;
     const std::optional<std::wstring> chosen =
-        forms::AskSavePath(Hwnd(), L"Kachelung speichern unter", ProposedTilingName(pictureName, width, height),
-                           TilingFileTypes(), typeIndex);
+        forms::AskSavePath(Hwnd(), dialogTitle, ProposedTilingName(pictureName, width, height), TilingFileTypes(), typeIndex);
     if (!chosen)
         return;
     const TilingTarget target = ResolveTilingTarget(*chosen, typeIndex);
     const imaging::SaveResult result =
-        imaging::SaveTilingToFile(target.path, target.format, tile.pixels, width, height, tile.background);
+        imaging::SaveTilingToFile(target.path, target.format, tile.pixels, width, height, tile.background, repeat);
     if (result.ok)
         return;
     std::wstring title;  // ShowMessage puts the program's title in
@@ -49,7 +72,8 @@ void Form1::SaveSizeDialog_Closed(bool accepted)
 
 void Form1::mnuWallpaper_Click()
 {
-    const TileSource tile = CurrentTile();
+    // Windows tiles only rectangles: the repeat unit.
+    const TileSource tile = RepeatUnitOf(CurrentTile(), view_.repeat);
     if (tile.pixels.Empty())
         return;
     const imaging::SaveResult result = SetTiledWallpaper(tile.pixels, tile.background);

@@ -6,7 +6,9 @@
 #include "forms/picture.h"
 #include "forms/skip.h"
 #include "imaging/composite.h"
+#include "imaging/repeat.h"
 #include "ui/main/form1.h"
+#include "ui/main/repeat_preview.h"
 #include "ui/main/tile_clipboard.h"
 
 namespace ui {
@@ -65,7 +67,21 @@ void Form1::File1_Click()
         return;
     if (picture)
         ShowPicture(std::move(*picture));
-    Commands::TilePicture(PicW, PicM);
+    TilePreview();
+    RefreshView();
+    CopyPreviewToClipboard();
+}
+
+void Form1::TilePreview()
+{
+    // PicM's image is the tile as the preview shows it, laid over the background.
+    TileInRepeat(PicW, PicM, view_.repeat);
+}
+
+void Form1::RepeatChanged()
+{
+    TilePreview();
+    seamText_.clear();
     RefreshView();
     CopyPreviewToClipboard();
 }
@@ -153,7 +169,8 @@ void Form1::CopyPreviewToClipboard()
     // What stayed of the preview since the last copy is not copied again: a drag of the window's corner
     // copies only the strips that come into view.
     if (forms::SkipIfFalse(forms::ClipboardSetBitmap(Hwnd(), PicW.Hdc(), width, height,
-                                                     TilingWithAlpha(ShownTile(), width, height), PicW.Unchanged()),
+                                                     TilingWithAlpha(ShownTile(), width, height, view_.repeat),
+                                                     PicW.Unchanged()),
                            L"copy"))
         PicW.MarkUnchanged();
 }

@@ -3,10 +3,13 @@
 
 #include <algorithm>
 #include <array>
+#include <climits>
 #include <optional>
 
 #include "forms/skip.h"
 #include "imaging/borders.h"
+#include "imaging/encode.h"
+#include "imaging/repeat_view.h"
 #include "imaging/seam.h"
 #include "imaging/view.h"
 #include "ui/main/form1.h"
@@ -27,7 +30,32 @@ enum Accelerator : WORD {
     kAccelZoomOut,
     kAccelZoomReset,
     kAccelSave,
+    // The repeats; ids of their own, apart from the others' ranges.
+    kAccelRepeatBlock = 20,
+    kAccelRepeatDrop = 21,
+    kAccelRepeatBrick = 22,
+    kAccelRepeatMirror = 23,
 };
+
+struct RepeatChoice {
+    imaging::RepeatKind kind;
+    const wchar_t* caption;
+    WORD key;
+    WORD accelerator;
+};
+constexpr std::array<RepeatChoice, 4> kRepeats{{
+    {imaging::RepeatKind::Block, L"Block\tStrg+1", '1', kAccelRepeatBlock},
+    {imaging::RepeatKind::HalfDrop, L"Halbversatz senkrecht\tStrg+2", '2', kAccelRepeatDrop},
+    {imaging::RepeatKind::HalfBrick, L"Halbversatz waagrecht (Ziegel)\tStrg+3", '3', kAccelRepeatBrick},
+    {imaging::RepeatKind::Mirror, L"Gespiegelt\tStrg+4", '4', kAccelRepeatMirror},
+}};
+
+// Whether the repeat unit can be written as a file (and so as the desktop background).
+bool UnitFits(imaging::ConstPixels tile, imaging::Repeat repeat)
+{
+    const imaging::RepeatSize unit = imaging::RepeatUnitSize(tile.width, tile.height, repeat);
+    return unit.width <= imaging::kMaxOutputSide && unit.height <= imaging::kMaxOutputSide;
+}
 
 // Screen pixels per unit of origin, as a fraction zoom / (100 * kUnits).
 long long ScreenFromUnits(long long units, int zoom)
@@ -59,6 +87,8 @@ std::vector<ACCEL> Form1::ViewKeys()
     add('0', kAccelZoomReset);
     add(VK_NUMPAD0, kAccelZoomReset);
     add('S', kAccelSave);
+    for (const RepeatChoice& choice : kRepeats)
+        add(choice.key, choice.accelerator);
     return keys;
 }
 
@@ -72,7 +102,12 @@ void Form1::Form_Accelerator(WORD id)
     case kAccelZoomOut: StepZoom(-1, centre); break;
     case kAccelZoomReset: SetZoom(100, centre); break;
     case kAccelSave: mnuSaveTiling_Click(); break;
-    default: break;
+    default:
+        for (const RepeatChoice& choice : kRepeats) {
+            if (choice.accelerator == id)
+                mnuRepeat_Click(choice.kind);
+        }
+        break;
     }
 }
 
@@ -84,6 +119,24 @@ void Form1::mnuHalfOffset_Click()
     view_.originX = view_.halfOffset ? imaging::HalfTile(tile.width) * kUnits : 0;
     view_.originY = view_.halfOffset ? imaging::HalfTile(tile.height) * kUnits : 0;
     ViewChanged();
+}
+
+void Form1::mnuRepeat_Click(imaging::RepeatKind kind)
+{
+    if (view_.repeat.kind == kind)
+        return;
+    view_.repeat.kind = kind;
+    RepeatChanged();
+}
+
+void Form1::mnuRepeatOffset_Click(int n)
+{
+    if (view_.repeat.n == n)
+        return;
+    view_.repeat.n = n;
+    // The block and the mirror have no offset: nothing they show changes.
+    if (view_.repeat.kind == imaging::RepeatKind::HalfDrop || view_.repeat.kind == imaging::RepeatKind::HalfBrick)
+        RepeatChanged();
 }
 
 void Form1::mnuBorders_Click()
@@ -162,14 +215,26 @@ void Form1::PicW_ContextMenu(POINT screenPoint)
                             SetZoom(zoom, POINT{PicW.ScaleWidth() / 2, PicW.ScaleHeight() / 2});
                         }).RadioChecked(zoom == view_.zoom));
     }
+    std::vector<forms::PopupMenu::Item> repeats;
+    for (const RepeatChoice& choice : kRepeats)
+        repeats.push_back(forms::PopupMenu::Item(choice.caption, [this, kind = choice.kind] { mnuRepeat_Click(kind); })
+                              .RadioChecked(choice.kind == view_.repeat.kind));
+    repeats.push_back(forms::PopupMenu::Item(L"-"));
+    for (const int n : {2, 3, 4})
+        repeats.push_back(forms::PopupMenu::Item(L"Versatz 1/" + std::to_wstring(n), [this, n] { mnuRepeatOffset_Click(n); })
+                              .RadioChecked(n == view_.repeat.n));
+    const bool unitFits = UnitFits(ShownTile().pixels, view_.repeat);
     forms::PopupMenu menu({
         forms::PopupMenu::Item(L"Um halbe Kachel versetzen\tStrg+H", [this] { mnuHalfOffset_Click(); })
             .Checked(view_.halfOffset),
         forms::PopupMenu::Item(L"Kachelgrenzen zeigen\tStrg+G", [this] { mnuBorders_Click(); }).Checked(view_.borders),
         forms::PopupMenu::Item(L"Vergrößerung\tStrg++ / Strg+-").Opens(std::move(zooms)),
+        forms::PopupMenu::Item(L"Rapport").Opens(std::move(repeats)),
         forms::PopupMenu::Item(L"-"),
         forms::PopupMenu::Item(L"Kachelung speichern unter …\tStrg+S", [this] { mnuSaveTiling_Click(); }),
-        forms::PopupMenu::Item(L"Als Desktophintergrund (gekachelt)", [this] { mnuWallpaper_Click(); }),
+        forms::PopupMenu::Item(L"Rapport speichern unter …", [this] { mnuSaveRepeat_Click(); }).Enabled(unitFits),
+        forms::PopupMenu::Item(L"Als Desktophintergrund (gekachelt)", [this] { mnuWallpaper_Click(); })
+            .Enabled(unitFits),
         forms::PopupMenu::Item(L"-"),
         forms::PopupMenu::Item(SeamText()).Enabled(false),
     });
@@ -184,7 +249,12 @@ std::wstring Form1::SeamText()
     // Measured once per picture: a picture that stays keeps its line.
     if (seamFor_ != tile.owner.get() || seamText_.empty()) {
         seamText_ = imaging::SeamLine(tile.pixels.width, tile.pixels.height,
-                                      imaging::MeasureSeam(tile.pixels, tile.background));
+                                      imaging::MeasureSeam(tile.pixels, tile.background, view_.repeat), view_.repeat);
+        if (!UnitFits(tile.pixels, view_.repeat)) {
+            const imaging::RepeatSize unit = imaging::RepeatUnitSize(tile.pixels.width, tile.pixels.height, view_.repeat);
+            seamText_ += L" · Rapport " + std::to_wstring(unit.width) + L" × " + std::to_wstring(unit.height) +
+                         L" Pixel, zu groß zum Speichern";
+        }
         seamFor_ = tile.owner.get();
     }
     return seamText_;
@@ -206,11 +276,12 @@ bool Form1::PlainView() const
 void Form1::ViewChanged()
 {
     const imaging::ConstPixels tile = ShownTile().pixels;
-    // The origin only matters within one tile's width and height of the picture.
-    if (tile.width > 0 && tile.height > 0) {
-        view_.originX = imaging::Wrap(view_.originX, tile.width * static_cast<int>(kUnits));
-        view_.originY = imaging::Wrap(view_.originY, tile.height * static_cast<int>(kUnits));
-    }
+    // The origin only matters within one repeat unit of the picture.
+    const imaging::RepeatSize unit = imaging::RepeatUnitSize(tile.width, tile.height, view_.repeat);
+    if (unit.width > 0 && unit.width * kUnits <= INT_MAX)
+        view_.originX = imaging::Wrap(view_.originX, static_cast<int>(unit.width * kUnits));
+    if (unit.height > 0 && unit.height * kUnits <= INT_MAX)
+        view_.originY = imaging::Wrap(view_.originY, static_cast<int>(unit.height * kUnits));
     PicW.PaintNow();
 }
 
@@ -275,8 +346,9 @@ const Form1::ReducedBlock* Form1::ReducedBlockFor(int zoom)
             return &block;
     }
     const TileSource& tile = ShownTile();
-    const long long width = BlockSide(imaging::ViewPeriod(tile.pixels.width, zoom));
-    const long long height = BlockSide(imaging::ViewPeriod(tile.pixels.height, zoom));
+    const imaging::RepeatSize unit = imaging::RepeatUnitSize(tile.pixels.width, tile.pixels.height, view_.repeat);
+    const long long width = BlockSide(imaging::RepeatViewPeriod(unit.width, zoom));
+    const long long height = BlockSide(imaging::RepeatViewPeriod(unit.height, zoom));
     if (width <= 0 || height <= 0 || width * height > kMaxBlockPixels)
         return nullptr;
     ReducedBlock block{zoom, std::make_unique<forms::DibCanvas>()};
@@ -284,7 +356,7 @@ const Form1::ReducedBlock* Form1::ReducedBlockFor(int zoom)
         return nullptr;
     const imaging::ConstPixels view = block.Pixels();
     const imaging::MutablePixels target{view.width, view.height, view.stride, block.pixels->Bits()};
-    imaging::RenderView(tile.pixels, target, {0, 0, zoom}, tile.background);
+    imaging::RenderRepeatView(tile.pixels, view_.repeat, target, {0, 0, zoom}, tile.background);
     // The two reductions the menu offers stay; a third would be a picture's worth of memory more.
     if (reduced_.size() >= 2)
         reduced_.erase(reduced_.begin());
@@ -306,7 +378,7 @@ bool Form1::PicW_Paint(HDC dc, const RECT& area)
     const TileSource& tile = ShownTile();
     const imaging::ViewParams params = ShownViewParams();
     // PicM's image is the tile as the view shows it at 100 %: laid over the background.
-    if (params.zoomPercent == 100 && !view_.borders && tile.pixels.width >= kBlitTileSide &&
+    if (view_.repeat.IsBlock() && params.zoomPercent == 100 && !view_.borders && tile.pixels.width >= kBlitTileSide &&
         tile.pixels.height >= kBlitTileSide && PicM.ScaleWidth() == tile.pixels.width &&
         PicM.ScaleHeight() == tile.pixels.height) {
         BlitTiling(dc, {left, top, right, bottom}, PicM.Hdc(), tile.pixels.width, tile.pixels.height, params.originX,
@@ -333,9 +405,9 @@ bool Form1::PicW_Paint(HDC dc, const RECT& area)
         if (block)
             imaging::RenderView(block->Pixels(), band, {at.originX, at.originY, 100}, tile.background);
         else
-            imaging::RenderView(tile.pixels, band, at, tile.background);
+            imaging::RenderRepeatView(tile.pixels, view_.repeat, band, at, tile.background);
         if (view_.borders)
-            imaging::DrawTileBorders(band, at, tile.pixels.width, tile.pixels.height);
+            imaging::DrawRepeatBorders(band, at, tile.pixels.width, tile.pixels.height, view_.repeat);
         forms::SkipIfFalse(BitBlt(dc, left, y, right - left, rows, band_.Dc(), 0, 0, SRCCOPY), L"draw view");
     }
     return true;

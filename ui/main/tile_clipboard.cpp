@@ -13,15 +13,19 @@ UINT PngClipboardFormat()
     return format;
 }
 
-std::vector<forms::PromisedFormat> TilingWithAlpha(const Form1::TileSource& tile, int width, int height)
+std::vector<forms::PromisedFormat> TilingWithAlpha(const Form1::TileSource& tile, int width, int height,
+                                                   imaging::Repeat repeat)
 {
     std::vector<forms::PromisedFormat> formats;
     if (tile.pixels.Empty() || width <= 0 || height <= 0 || PngClipboardFormat() == 0)
         return formats;
     // Each copy of the tile source keeps its pixels alive until the format is rendered or dropped.
-    formats.push_back({PngClipboardFormat(),
-                       [tile, width, height] { return imaging::EncodePngToMemory(tile.pixels, width, height); }});
-    formats.push_back({CF_DIBV5, [tile, width, height] { return imaging::MakeDibV5(tile.pixels, width, height); }});
+    formats.push_back({PngClipboardFormat(), [tile, width, height, repeat] {
+                           return imaging::EncodePngToMemory(tile.pixels, width, height, repeat);
+                       }});
+    formats.push_back({CF_DIBV5, [tile, width, height, repeat] {
+                           return imaging::MakeDibV5(tile.pixels, width, height, repeat);
+                       }});
     return formats;
 }
 

@@ -10,10 +10,11 @@
 
 namespace ui {
 
-// The width x height tiling of the tile as the registered format "PNG" (32 bits with alpha) and as
+// The width x height tiling of the tile in the repeat as the registered format "PNG" (32 bits with alpha) and as
 // CF_DIBV5 (straight alpha, rows bottom-up), made only when a program asks. Each keeps a copy of the
 // tile source, so a paste gets the tiling of this moment whatever is shown later.
-std::vector<forms::PromisedFormat> TilingWithAlpha(const Form1::TileSource& tile, int width, int height);
+std::vector<forms::PromisedFormat> TilingWithAlpha(const Form1::TileSource& tile, int width, int height,
+                                                   imaging::Repeat repeat = {});
 
 // Promises the width x height tiling of the tile as the registered format "PNG" (32 bits with alpha)
 // and as CF_DIBV5 (straight alpha, rows bottom-up) on a clipboard the owner holds. The promise keeps
