@@ -43,8 +43,10 @@ bool WriteTga(const std::wstring& path, int width, int height)
         for (int x = 0; x < width; ++x) {
             grain = grain * 1664525u + 1013904223u;
             const int noise = static_cast<int>((grain >> 24) & 15) - 8;
-            row[static_cast<std::size_t>(x) * 3] = static_cast<std::uint8_t>((((x + y) * 127) / (width + height) + 64 + noise) & 0xff);
-            row[static_cast<std::size_t>(x) * 3 + 1] = static_cast<std::uint8_t>(((y * 255) / height + ((x ^ y) & 31) + noise) & 0xff);
+            row[static_cast<std::size_t>(x) * 3] =
+                static_cast<std::uint8_t>((((x + y) * 127) / (width + height) + 64 + noise) & 0xff);
+            row[static_cast<std::size_t>(x) * 3 + 1] =
+                static_cast<std::uint8_t>(((y * 255) / height + ((x ^ y) & 31) + noise) & 0xff);
             row[static_cast<std::size_t>(x) * 3 + 2] = static_cast<std::uint8_t>(((x * 255) / width + noise) & 0xff);
         }
         if (!WriteFile(file.get(), row.data(), static_cast<DWORD>(row.size()), &written, nullptr) ||

@@ -68,15 +68,9 @@ std::optional<Picture> LoadBuiltinPicture(const std::wstring& path, HRESULT& fai
     case imaging::BuiltinFailure::None:
         failure = S_OK;
         return Picture(std::move(dib), result.width, result.height, result.hasAlpha, false);
-    case imaging::BuiltinFailure::NotBuiltin:
-        failure = WINCODEC_ERR_COMPONENTNOTFOUND;
-        break;
-    case imaging::BuiltinFailure::TooLarge:
-        failure = WINCODEC_ERR_IMAGESIZEOUTOFRANGE;
-        break;
-    case imaging::BuiltinFailure::Damaged:
-        failure = WINCODEC_ERR_BADIMAGE;
-        break;
+    case imaging::BuiltinFailure::NotBuiltin: failure = WINCODEC_ERR_COMPONENTNOTFOUND; break;
+    case imaging::BuiltinFailure::TooLarge: failure = WINCODEC_ERR_IMAGESIZEOUTOFRANGE; break;
+    case imaging::BuiltinFailure::Damaged: failure = WINCODEC_ERR_BADIMAGE; break;
     }
     return std::nullopt;
 }

@@ -23,9 +23,11 @@ WICBitmapTransformOptions TransformFor(int orientation)
     case 2: return WICBitmapTransformFlipHorizontal;
     case 3: return WICBitmapTransformRotate180;
     case 4: return WICBitmapTransformFlipVertical;
-    case 5: return static_cast<WICBitmapTransformOptions>(WICBitmapTransformRotate90 | WICBitmapTransformFlipHorizontal);
+    case 5:
+        return static_cast<WICBitmapTransformOptions>(WICBitmapTransformRotate90 | WICBitmapTransformFlipHorizontal);
     case 6: return WICBitmapTransformRotate90;
-    case 7: return static_cast<WICBitmapTransformOptions>(WICBitmapTransformRotate270 | WICBitmapTransformFlipHorizontal);
+    case 7:
+        return static_cast<WICBitmapTransformOptions>(WICBitmapTransformRotate270 | WICBitmapTransformFlipHorizontal);
     case 8: return WICBitmapTransformRotate270;
     default: return WICBitmapTransformRotate0;
     }

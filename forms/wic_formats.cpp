@@ -15,7 +15,8 @@ namespace {
 
 std::wstring Lower(std::wstring text)
 {
-    std::transform(text.begin(), text.end(), text.begin(), [](wchar_t c) { return static_cast<wchar_t>(std::towlower(c)); });
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](wchar_t c) { return static_cast<wchar_t>(std::towlower(c)); });
     return text;
 }
 
@@ -126,25 +127,20 @@ std::wstring PictureFailureText(HRESULT failure)
     switch (failure) {
     case WINCODEC_ERR_COMPONENTNOTFOUND:
     case WINCODEC_ERR_UNKNOWNIMAGEFORMAT:
-    case WINCODEC_ERR_UNSUPPORTEDPIXELFORMAT:
-        return L"Dieses Bildformat wird nicht unterstützt.";
+    case WINCODEC_ERR_UNSUPPORTEDPIXELFORMAT: return L"Dieses Bildformat wird nicht unterstützt.";
     case WINCODEC_ERR_IMAGESIZEOUTOFRANGE:
-    case E_OUTOFMEMORY:
-        return L"Das Bild ist zu groß.";
+    case E_OUTOFMEMORY: return L"Das Bild ist zu groß.";
     case WINCODEC_ERR_BADIMAGE:
     case WINCODEC_ERR_BADHEADER:
-    case WINCODEC_ERR_STREAMREAD:
-        return L"Die Datei ist beschädigt oder unvollständig.";
-    default:
-        break;
+    case WINCODEC_ERR_STREAMREAD: return L"Die Datei ist beschädigt oder unvollständig.";
+    default: break;
     }
     if (SUCCEEDED(failure))
         return std::wstring();
     wchar_t* text = nullptr;
-    const DWORD length = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
-                                            FORMAT_MESSAGE_IGNORE_INSERTS,
-                                        nullptr, static_cast<DWORD>(failure), 0, reinterpret_cast<wchar_t*>(&text), 0,
-                                        nullptr);
+    const DWORD length =
+        FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                       nullptr, static_cast<DWORD>(failure), 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
     std::wstring message = length && text ? std::wstring(text, length) : std::wstring();
     if (text)
         LocalFree(text);

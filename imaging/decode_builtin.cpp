@@ -200,7 +200,8 @@ BuiltinFormat BuiltinFormatOf(const std::uint8_t* head, std::size_t size, std::w
     if (StartsWith(head, size, "#?RADIANCE\n") || StartsWith(head, size, "#?RGBE\n"))
         return BuiltinFormat::Hdr;
     std::wstring lower(extension);
-    std::transform(lower.begin(), lower.end(), lower.begin(), [](wchar_t c) { return static_cast<wchar_t>(std::towlower(c)); });
+    std::transform(lower.begin(), lower.end(), lower.begin(),
+                   [](wchar_t c) { return static_cast<wchar_t>(std::towlower(c)); });
     if (lower == L".tga")
         return BuiltinFormat::Tga;
     return BuiltinFormat::None;

@@ -23,13 +23,28 @@ bool TurnUpright(const ConstPixels& source, int orientation, const MutablePixels
             int sx = tx;
             int sy = ty;
             switch (orientation) {
-            case 2: sx = w - 1 - tx; break;                   // mirrored left to right
-            case 3: sx = w - 1 - tx; sy = h - 1 - ty; break;  // turned half round
-            case 4: sy = h - 1 - ty; break;                   // mirrored top to bottom
-            case 5: sx = ty; sy = tx; break;                  // mirrored along the main diagonal
-            case 6: sx = ty; sy = h - 1 - tx; break;          // stored a quarter turn left of upright
-            case 7: sx = w - 1 - ty; sy = h - 1 - tx; break;  // mirrored along the other diagonal
-            case 8: sx = w - 1 - ty; sy = tx; break;          // stored a quarter turn right of upright
+            case 2: sx = w - 1 - tx; break;  // mirrored left to right
+            case 3:
+                sx = w - 1 - tx;
+                sy = h - 1 - ty;
+                break;                       // turned half round
+            case 4: sy = h - 1 - ty; break;  // mirrored top to bottom
+            case 5:
+                sx = ty;
+                sy = tx;
+                break;  // mirrored along the main diagonal
+            case 6:
+                sx = ty;
+                sy = h - 1 - tx;
+                break;  // stored a quarter turn left of upright
+            case 7:
+                sx = w - 1 - ty;
+                sy = h - 1 - tx;
+                break;  // mirrored along the other diagonal
+            case 8:
+                sx = w - 1 - ty;
+                sy = tx;
+                break;  // stored a quarter turn right of upright
             default: break;
             }
             std::memcpy(out, source.Row(sy) + std::ptrdiff_t{sx} * 4, 4);

@@ -63,8 +63,8 @@ std::optional<GUID> SystemDecoderFor(const std::wstring& path)
                 continue;
             for (int shift = 0; shift < 24; shift += 8)
                 if (std::abs(static_cast<int>((g >> shift) & 0xff) - static_cast<int>((w >> shift) & 0xff)) > tolerance)
-                    return ::testing::AssertionFailure() << "pixel " << x << "," << y << " is " << std::hex << g
-                                                         << ", the reference's " << w;
+                    return ::testing::AssertionFailure()
+                           << "pixel " << x << "," << y << " is " << std::hex << g << ", the reference's " << w;
         }
     return ::testing::AssertionSuccess();
 }
@@ -118,7 +118,8 @@ TEST(PictureFormats, TgaGivesTheReferenceThroughTheLoaderAndThroughTheBuiltInDec
 TEST(PictureFormats, PsdQoiAndHdrThatTheSystemCannotReadAreDecodedBuiltIn)
 {
     testsupport::TempFolder folder;
-    ASSERT_TRUE(testsupport::WriteFileBytes(folder / L"Glas.qoi", testsupport::Qoi(testsupport::ReferencePixels(true), 4)));
+    ASSERT_TRUE(
+        testsupport::WriteFileBytes(folder / L"Glas.qoi", testsupport::Qoi(testsupport::ReferencePixels(true), 4)));
     ASSERT_TRUE(testsupport::WriteFileBytes(folder / L"Hell.hdr",
                                             testsupport::Hdr(2, 1, {{128, 128, 128, 129}, {0, 0, 0, 0}})));
     const struct {
@@ -189,10 +190,12 @@ TEST(PictureFormats, DdsInBlockCompressionsTheSystemCannotRenderIsUnsupported)
 TEST(PictureFormats, AFileNothingReadsSaysWhy)
 {
     testsupport::TempFolder folder;
-    ASSERT_TRUE(testsupport::WriteFileBytes(folder / L"Kaputt.psd", std::string("8BPS\x00\x01", 6) + std::string(40, '\x7f')));
+    ASSERT_TRUE(
+        testsupport::WriteFileBytes(folder / L"Kaputt.psd", std::string("8BPS\x00\x01", 6) + std::string(40, '\x7f')));
     ASSERT_TRUE(testsupport::WriteFileBytes(folder / L"Notiz.qoi", "Das ist kein Bild."));
-    ASSERT_TRUE(testsupport::WriteFileBytes(folder / L"Riese.qoi", std::string("qoif\x7f\xff\xff\xff\x7f\xff\xff\xff\x04\x00", 14) +
-                                                                       std::string(7, '\0') + '\x01'));
+    ASSERT_TRUE(testsupport::WriteFileBytes(folder / L"Riese.qoi",
+                                            std::string("qoif\x7f\xff\xff\xff\x7f\xff\xff\xff\x04\x00", 14) +
+                                                std::string(7, '\0') + '\x01'));
     HRESULT failure = S_OK;
     EXPECT_FALSE(forms::LoadPicture(folder / L"Kaputt.psd", &failure).has_value());
     EXPECT_EQ(forms::PictureFailureText(failure), L"Die Datei ist beschädigt oder unvollständig.");
@@ -221,8 +224,12 @@ Pixels Blocks()
 // The EXIF block of a camera JPEG holding only the orientation, put right after the start mark.
 std::string WithOrientation(const std::string& jpeg, int orientation)
 {
-    std::string exif("\xff\xe1\x00\x22" "Exif\0\0" "II\x2a\x00\x08\x00\x00\x00" "\x01\x00"
-                     "\x12\x01\x03\x00\x01\x00\x00\x00", 28);
+    std::string exif("\xff\xe1\x00\x22"
+                     "Exif\0\0"
+                     "II\x2a\x00\x08\x00\x00\x00"
+                     "\x01\x00"
+                     "\x12\x01\x03\x00\x01\x00\x00\x00",
+                     28);
     exif += static_cast<char>(orientation);
     exif += std::string(7, '\0');
     return jpeg.substr(0, 2) + exif + jpeg.substr(2);
@@ -235,13 +242,44 @@ std::pair<int, int> UprightCorner(int sx, int sy, int w, int h, int orientation,
     const int fy = sy + block - 1;
     int x1 = sx, y1 = sy, x2 = fx, y2 = fy;
     switch (orientation) {
-    case 2: x1 = w - 1 - sx; x2 = w - 1 - fx; break;
-    case 3: x1 = w - 1 - sx; x2 = w - 1 - fx; y1 = h - 1 - sy; y2 = h - 1 - fy; break;
-    case 4: y1 = h - 1 - sy; y2 = h - 1 - fy; break;
-    case 5: x1 = sy; y1 = sx; x2 = fy; y2 = fx; break;
-    case 6: x1 = h - 1 - sy; y1 = sx; x2 = h - 1 - fy; y2 = fx; break;
-    case 7: x1 = h - 1 - sy; y1 = w - 1 - sx; x2 = h - 1 - fy; y2 = w - 1 - fx; break;
-    case 8: x1 = sy; y1 = w - 1 - sx; x2 = fy; y2 = w - 1 - fx; break;
+    case 2:
+        x1 = w - 1 - sx;
+        x2 = w - 1 - fx;
+        break;
+    case 3:
+        x1 = w - 1 - sx;
+        x2 = w - 1 - fx;
+        y1 = h - 1 - sy;
+        y2 = h - 1 - fy;
+        break;
+    case 4:
+        y1 = h - 1 - sy;
+        y2 = h - 1 - fy;
+        break;
+    case 5:
+        x1 = sy;
+        y1 = sx;
+        x2 = fy;
+        y2 = fx;
+        break;
+    case 6:
+        x1 = h - 1 - sy;
+        y1 = sx;
+        x2 = h - 1 - fy;
+        y2 = fx;
+        break;
+    case 7:
+        x1 = h - 1 - sy;
+        y1 = w - 1 - sx;
+        x2 = h - 1 - fy;
+        y2 = w - 1 - fx;
+        break;
+    case 8:
+        x1 = sy;
+        y1 = w - 1 - sx;
+        x2 = fy;
+        y2 = w - 1 - fx;
+        break;
     default: break;
     }
     return {std::min(x1, x2), std::min(y1, y2)};

@@ -353,9 +353,12 @@ std::vector<DamagedFile> DamagedFormatSet()
     add("tga", "tga", testsupport::ReadFileBytes(testsupport::DataFile(L"rle_bottom_up.tga")),
         {{12, ones.substr(0, 4)}, {12, std::string("\xff\xff\x01\x10", 4)}});
     add("psd", "psd", testsupport::ReadFileBytes(testsupport::DataFile(L"alpha8.psd")),
-        {{14, std::string("\x00\x00\x75\x30\x00\x00\x75\x30", 8)}, {14, std::string("\x00\x10\x00\x00\x00\x10\x00\x00", 8)}});
+        {{14, std::string("\x00\x00\x75\x30\x00\x00\x75\x30", 8)},
+         {14, std::string("\x00\x10\x00\x00\x00\x10\x00\x00", 8)}});
     add("qoi", "qoi", testsupport::Qoi(Pattern(31, 23, 6), 3),
-        {{4, ones}, {4, std::string("\x00\x01\x00\x00\x00\x01\x00\x00", 8)}, {4, std::string("\x00\x00\x40\x00\x00\x00\x40\x01", 8)}});
+        {{4, ones},
+         {4, std::string("\x00\x01\x00\x00\x00\x01\x00\x00", 8)},
+         {4, std::string("\x00\x00\x40\x00\x00\x00\x40\x01", 8)}});
     std::vector<testsupport::Rgbe> light;
     for (int i = 0; i < 9 * 7; ++i)
         light.push_back({static_cast<unsigned char>(128 + i), static_cast<unsigned char>(200 - i), 150, 129});

@@ -61,8 +61,8 @@ Decoded DecodeFile(const std::wstring& name, const wchar_t* extension)
             const std::uint32_t alpha = w >> 24;
             const bool colours = onlyOpaqueColours ? alpha == 255 : alpha != 0;
             if ((g >> 24) != alpha || (colours && (g & 0xffffffu) != (w & 0xffffffu)))
-                return ::testing::AssertionFailure() << "pixel " << x << "," << y << " is " << std::hex << g
-                                                     << ", the reference's " << w;
+                return ::testing::AssertionFailure()
+                       << "pixel " << x << "," << y << " is " << std::hex << g << ", the reference's " << w;
         }
     return ::testing::AssertionSuccess();
 }
@@ -171,10 +171,11 @@ TEST(BuiltinFormats, FilesCutShortAreDamagedNotFilledIn)
     const std::string rle = testsupport::ReadFileBytes(testsupport::DataFile(L"rle_bottom_up.tga"));
     const std::string psd = testsupport::ReadFileBytes(testsupport::DataFile(L"alpha8.psd"));
     const std::string qoi = testsupport::Qoi(testsupport::ReferencePixels(true), 4);
-    const std::string hdr = testsupport::Hdr(2, 2, {{128, 0, 0, 129}, {0, 128, 0, 129}, {0, 0, 128, 129}, {1, 1, 1, 1}});
-    for (const auto& [bytes, format] : {std::pair{tga, BuiltinFormat::Tga}, std::pair{rle, BuiltinFormat::Tga},
-                                        std::pair{psd, BuiltinFormat::Psd}, std::pair{qoi, BuiltinFormat::Qoi},
-                                        std::pair{hdr, BuiltinFormat::Hdr}}) {
+    const std::string hdr =
+        testsupport::Hdr(2, 2, {{128, 0, 0, 129}, {0, 128, 0, 129}, {0, 0, 128, 129}, {1, 1, 1, 1}});
+    for (const auto& [bytes, format] :
+         {std::pair{tga, BuiltinFormat::Tga}, std::pair{rle, BuiltinFormat::Tga}, std::pair{psd, BuiltinFormat::Psd},
+          std::pair{qoi, BuiltinFormat::Qoi}, std::pair{hdr, BuiltinFormat::Hdr}}) {
         ASSERT_EQ(Decode(bytes, format).result.failure, BuiltinFailure::None);
         for (const std::size_t cut : {std::size_t{1}, std::size_t{17}, bytes.size() / 2, bytes.size() - 1}) {
             SCOPED_TRACE(testing::Message() << "format " << static_cast<int>(format) << ", cut at " << cut);
@@ -186,7 +187,8 @@ TEST(BuiltinFormats, FilesCutShortAreDamagedNotFilledIn)
 TEST(ToneMap, HdrPicturesAreMappedByTheGlobalReinhardOperatorInSrgb)
 {
     // Linear values chosen exactly representable in RGBE: 1, 0.5, 0.25, 4 and black.
-    const std::vector<testsupport::Rgbe> rgbe{{128, 64, 32, 129}, {128, 128, 128, 131}, {0, 0, 0, 0}, {64, 64, 64, 129}};
+    const std::vector<testsupport::Rgbe> rgbe{
+        {128, 64, 32, 129}, {128, 128, 128, 131}, {0, 0, 0, 0}, {64, 64, 64, 129}};
     const double linear[4][3] = {{1, 0.5, 0.25}, {4, 4, 4}, {0, 0, 0}, {0.5, 0.5, 0.5}};
     const Decoded decoded = Decode(testsupport::Hdr(2, 2, rgbe), BuiltinFormat::Hdr);
     ASSERT_EQ(decoded.result.failure, BuiltinFailure::None);
@@ -262,11 +264,9 @@ TEST(Orientation, EveryExifOrientationIsTurnedUpright)
         SCOPED_TRACE(orientation);
         const Pixels want = Upright(stored, orientation);
         Pixels got{want.width, want.height, std::vector<std::uint32_t>(want.argb.size(), 0)};
-        ASSERT_TRUE(imaging::TurnUpright({stored.width, stored.height, stored.width * 4,
-                                          reinterpret_cast<const std::uint8_t*>(stored.argb.data())},
-                                         orientation,
-                                         {got.width, got.height, got.width * 4,
-                                          reinterpret_cast<std::uint8_t*>(got.argb.data())}));
+        ASSERT_TRUE(imaging::TurnUpright(
+            {stored.width, stored.height, stored.width * 4, reinterpret_cast<const std::uint8_t*>(stored.argb.data())},
+            orientation, {got.width, got.height, got.width * 4, reinterpret_cast<std::uint8_t*>(got.argb.data())}));
         EXPECT_EQ(imaging::OrientationSwapsSides(orientation), orientation >= 5);
         EXPECT_EQ(got.argb, want.argb);
     }

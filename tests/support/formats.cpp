@@ -51,8 +51,8 @@ std::string Qoi(const Pixels& pixels, int channels)
 
 std::string Hdr(int width, int height, const std::vector<Rgbe>& pixels)
 {
-    std::string out = "#?RADIANCE\nFORMAT=32-bit_rle_rgbe\n\n-Y " + std::to_string(height) + " +X " +
-                      std::to_string(width) + "\n";
+    std::string out =
+        "#?RADIANCE\nFORMAT=32-bit_rle_rgbe\n\n-Y " + std::to_string(height) + " +X " + std::to_string(width) + "\n";
     for (const Rgbe& pixel : pixels) {
         out += static_cast<char>(pixel.r);
         out += static_cast<char>(pixel.g);

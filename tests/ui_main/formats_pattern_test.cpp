@@ -36,7 +36,8 @@ std::vector<std::wstring> ReportedExtensions()
     std::vector<std::wstring> found;
     ComPtr<IWICImagingFactory> factory;
     ComPtr<IEnumUnknown> decoders;
-    EXPECT_TRUE(SUCCEEDED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&factory))));
+    EXPECT_TRUE(
+        SUCCEEDED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&factory))));
     EXPECT_TRUE(SUCCEEDED(factory->CreateComponentEnumerator(WICDecoder, WICComponentEnumerateDefault, &decoders)));
     ComPtr<IUnknown> item;
     ULONG count = 0;
@@ -74,9 +75,11 @@ TEST_F(FormatsPatternTest, TheFileListShowsEveryExtensionTheSystemDecodesAndTheB
     const std::vector<std::wstring> reported = ReportedExtensions();
     EXPECT_FALSE(reported.empty());
     for (const std::wstring& extension : reported)
-        EXPECT_NE(std::find(entries.begin(), entries.end(), extension), entries.end()) << testing::PrintToString(extension);
+        EXPECT_NE(std::find(entries.begin(), entries.end(), extension), entries.end())
+            << testing::PrintToString(extension);
     for (const wchar_t* builtIn : {L"*.tga", L"*.psd", L"*.qoi", L"*.hdr"})
-        EXPECT_NE(std::find(entries.begin(), entries.end(), builtIn), entries.end()) << testing::PrintToString(std::wstring(builtIn));
+        EXPECT_NE(std::find(entries.begin(), entries.end(), builtIn), entries.end())
+            << testing::PrintToString(std::wstring(builtIn));
     // Under Wine the system itself brings DDS and ICO.
     EXPECT_NE(std::find(entries.begin(), entries.end(), L"*.dds"), entries.end());
 }

@@ -168,7 +168,8 @@ TEST_F(OutputsTest, SavingAsksTheSizeAndTheNameAndWritesTheTilingInTheChosenType
 
 TEST_F(OutputsTest, TransparencyOfTgaQoiAndDdsReachesDibV5PngAndTheSavedTiling)
 {
-    ASSERT_TRUE(testsupport::WriteFileBytes(images_ / L"Glas.qoi", testsupport::Qoi(testsupport::ReferencePixels(true), 4)));
+    ASSERT_TRUE(
+        testsupport::WriteFileBytes(images_ / L"Glas.qoi", testsupport::Qoi(testsupport::ReferencePixels(true), 4)));
     for (const std::wstring& path : {testsupport::DataFile(L"plain_top_down.tga"), images_ / L"Glas.qoi",
                                      testsupport::DataFile(L"blocks_dxt5.dds")}) {
         SCOPED_TRACE(testing::PrintToString(path));
