@@ -19,4 +19,7 @@ std::vector<Figure> MeasureStartup(const Setup& setup);
 // 4096 x 4096 picture against decoding it.
 std::vector<Figure> MeasureView(const Setup& setup);
 
+// Selecting a 4096 x 4096 TGA against decoding it alone.
+std::vector<Figure> MeasureTgaSelection(const Setup& setup);
+
 }  // namespace bench

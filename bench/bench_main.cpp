@@ -81,8 +81,10 @@ int wmain(int argc, wchar_t** argv)
     }
     if (wanted(L"tiling"))
         run(bench::MeasureTiling(setup));
-    if (wanted(L"selection"))
+    if (wanted(L"selection")) {
         run(bench::MeasureSelectionAndResizing(setup));
+        run(bench::MeasureTgaSelection(setup));
+    }
     if (wanted(L"browsing")) {
         if (bench::PrepareBrowseFolder(setup.browseFolder)) {
             run(bench::MeasureBrowsing(setup));

@@ -9,6 +9,8 @@
 #include <vector>
 
 #include "forms/events.h"
+#include "forms/picture_formats.h"
+#include "forms/picture_upright.h"
 #include "forms/skip.h"
 #include "imaging/composite.h"
 
@@ -39,7 +41,7 @@ void WidenRows(const std::uint8_t* source, std::size_t sourceStride, std::uint8_
 
 // Decodes into a fresh DIB section; every WIC object is gone (and the file closed) on return.
 // Needs COM on the calling thread.
-std::optional<Picture> Decode(const std::wstring& path)
+std::optional<Picture> Decode(const std::wstring& path, HRESULT& failure)
 {
     ComPtr<IWICImagingFactory> factory;
     if (FAILED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&factory))))
@@ -47,15 +49,25 @@ std::optional<Picture> Decode(const std::wstring& path)
 
     // Declared first so that it is released last, after the frame and the converter.
     ComPtr<IWICBitmapDecoder> decoder;
-    if (FAILED(factory->CreateDecoderFromFilename(path.c_str(), nullptr, GENERIC_READ, WICDecodeMetadataCacheOnDemand,
-                                                  &decoder)))
+    // ---- Formats beyond the system's (picture_formats.h): a file no system decoder takes goes to the
+    // built-in decoders, so a codec the user installs wins; a DDS the system would render as noise is refused.
+    const HRESULT opened = factory->CreateDecoderFromFilename(path.c_str(), nullptr, GENERIC_READ,
+                                                              WICDecodeMetadataCacheOnDemand, &decoder);
+    if (opened == WINCODEC_ERR_COMPONENTNOTFOUND || opened == WINCODEC_ERR_UNKNOWNIMAGEFORMAT)
+        return LoadBuiltinPicture(path, failure);
+    failure = FAILED(opened) ? opened : SystemDecodes(decoder.Get());
+    if (FAILED(failure))
         return std::nullopt;
+    failure = E_FAIL;
+    // ----
     UINT frames = 0;
     if (FAILED(decoder->GetFrameCount(&frames)) || frames == 0)
         return std::nullopt;
     ComPtr<IWICBitmapFrameDecode> frame;
     if (FAILED(decoder->GetFrame(0, &frame)))
         return std::nullopt;
+    // Camera pictures are turned upright at the end (picture_upright.h).
+    const int orientation = ExifOrientation(decoder.Get(), frame.Get(), path);
 
     UINT width = 0;
     UINT height = 0;
@@ -106,13 +118,17 @@ std::optional<Picture> Decode(const std::wstring& path)
                       static_cast<std::size_t>(stride), width, rows);
     }
     const bool hasAlpha = !widen && !imaging::AllOpaque(target, static_cast<int>(pixels));
-    return Picture(std::move(dib), static_cast<int>(width), static_cast<int>(height), hasAlpha, false);
+    failure = S_OK;
+    return UprightPicture(factory.Get(),
+                          Picture(std::move(dib), static_cast<int>(width), static_cast<int>(height), hasAlpha, false),
+                          orientation);
 }
 
 // A picture decoded on a thread of its own, with COM of its own.
 struct DecodeJob {
     std::wstring path;
     std::optional<Picture> picture;
+    HRESULT failure = E_FAIL;
 };
 
 DWORD WINAPI DecodeOnWorker(void* parameter)
@@ -121,7 +137,7 @@ DWORD WINAPI DecodeOnWorker(void* parameter)
     GuardedCall(L"decode a picture", [&] {
         const HRESULT com = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
         if (SUCCEEDED(com)) {
-            GuardedCall(L"decode a picture", [&] { job.picture = Decode(job.path); });
+            GuardedCall(L"decode a picture", [&] { job.picture = Decode(job.path, job.failure); });
             CoUninitialize();
         }
     });
@@ -158,8 +174,11 @@ UniqueHbitmap CreateDib32(int width, int height, void** bits)
     return bitmap;
 }
 
-std::optional<Picture> LoadPicture(const std::wstring& path)
+std::optional<Picture> LoadPicture(const std::wstring& path, HRESULT* failure)
 {
+    HRESULT ignored = E_FAIL;
+    HRESULT& why = failure ? *failure : ignored;
+    why = E_INVALIDARG;
     if (path.empty())
         return std::nullopt;
     // A large JPEG takes a quarter of a second to decode. Meanwhile this thread answers what other
@@ -174,7 +193,7 @@ std::optional<Picture> LoadPicture(const std::wstring& path)
     DecodeJob job{path, std::nullopt};
     const UniqueKernelHandle worker(CreateThread(nullptr, 0, &DecodeOnWorker, &job, 0, nullptr));
     if (!SkipIfFalse(worker.get() != nullptr, L"start a decoding thread"))
-        return Decode(path);
+        return Decode(path, why);
     const HANDLE waitFor = worker.get();
     {
         // However this scope is left, the thread has ended before the job goes.
@@ -188,6 +207,7 @@ std::optional<Picture> LoadPicture(const std::wstring& path)
                WAIT_OBJECT_0 + 1)
             AnswerSentMessages();
     }
+    why = job.failure;
     return std::move(job.picture);
 }
 

@@ -37,11 +37,14 @@ private:
     bool premultiplied_ = true;
 };
 
-// Decodes the first frame (page) of a BMP, GIF, JPEG, TIFF, PNG or ICO file completely and
-// releases the file before returning, so it can be renamed or deleted while it is shown.
-// Nothing on failure: missing, unreadable, damaged, or too large to hold. While it decodes, the
-// calling thread answers messages sent to its windows (see AnswerSentMessages), and nothing else.
-std::optional<Picture> LoadPicture(const std::wstring& path);
+// Decodes the first frame (page) of a picture file completely and releases the file before
+// returning, so it can be renamed or deleted while it is shown: whatever the system decodes (BMP, GIF,
+// JPEG, TIFF, PNG, ICO, DDS and installed codecs), else TGA, PSD, QOI or Radiance HDR (picture_formats.h).
+// JPEG and TIFF camera pictures come upright. Nothing on failure: missing, unreadable, damaged, of
+// an unsupported kind, or too large to hold; `failure` (when given) then holds the status of the step
+// that failed, for PictureFailureText. While it decodes, the calling thread answers messages sent to
+// its windows (see AnswerSentMessages), and nothing else.
+std::optional<Picture> LoadPicture(const std::wstring& path, HRESULT* failure = nullptr);
 
 // Largest picture accepted, in pixels (width times height).
 constexpr long long kMaxPicturePixels = 256LL * 1024 * 1024;

@@ -21,6 +21,7 @@ sys.dont_write_bytecode = True  # keep the source folder clean
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
 import bmp  # noqa: E402
+import formats  # noqa: E402
 import png  # noqa: E402
 from desktop import (TITLE, CaseFailure, CaseSkipped, Desktop, DragSource, end_process,  # noqa: E402
                      install_signal_handlers, wait_until, windows_path)
@@ -34,7 +35,11 @@ BUILT_IN_TILE = (145, 113)
 TILE = (41, 29)  # set1\b.bmp, which the view cases show
 GLASS_TILE = (23, 17)  # the PNG with every kind of alpha
 LIST_FIRST_ITEM_TOP = 2  # the file list's client edge above its first entry
-EXTENSIONS = (".bmp", ".gif", ".jpg", ".jpeg", ".tif", ".tiff", ".png")
+# The first types, what Wine's decoders add, and the formats decoded by the program itself.
+EXTENSIONS = (".bmp", ".gif", ".jpg", ".jpeg", ".tif", ".tiff", ".png", ".dib", ".rle", ".dds", ".jfif", ".jxr",
+              ".hdp", ".wdp", ".tga", ".tpic", ".ico", ".psd", ".qoi", ".hdr")
+FORMATS_TILE = (24, 16)  # whole 4 x 4 blocks for DDS
+CAMERA_TILE = (48, 32)  # stored sideways: shown 32 x 48
 
 
 def check(condition, message):
@@ -106,6 +111,27 @@ class Suite:
                 self.images[path] = image
         with open(os.path.join(self.pics, "set1", "notes.txt"), "w") as f:
             f.write("not a picture\n")
+        os.makedirs(os.path.join(self.pics, "formats"))
+        tile = bmp.pattern_image(FORMATS_TILE[0], FORMATS_TILE[1], 11)
+        blocks = formats.blocks_image(FORMATS_TILE[0], FORMATS_TILE[1], 4)
+        made = (("kachel.tga", tile, ("-flip", "-compress", "RLE")), ("kachel.psd", tile, ()),
+                ("kachel.dds", blocks, ("-define", "dds:compression=dxt1", "-define", "dds:mipmaps=0")))
+        for name, image, options in made:
+            path = os.path.join(self.pics, "formats", name)
+            formats.convert(image, path, *options)
+            self.images[path] = image
+        qoi = os.path.join(self.pics, "formats", "kachel.qoi")
+        with open(qoi, "wb") as f:
+            f.write(formats.encode_qoi(tile))
+        self.images[qoi] = tile
+        camera = formats.blocks_image(CAMERA_TILE[0], CAMERA_TILE[1], 16)
+        stored = os.path.join(self.work, "stored.jpg")
+        formats.convert(camera, stored, "-quality", "95", "-sampling-factor", "2x2")
+        with open(stored, "rb") as f:
+            jpeg = f.read()
+        with open(os.path.join(self.pics, "formats", "foto.jpg"), "wb") as f:
+            f.write(formats.with_exif_orientation(jpeg, 6))
+        self.images[os.path.join(self.pics, "formats", "foto.jpg")] = formats.turned_right(camera)
         os.makedirs(os.path.join(self.pics, "alpha"))
         with open(os.path.join(self.pics, "alpha", "glas.png"), "wb") as f:
             f.write(png.encode_png(png.glass_image(*GLASS_TILE)))
@@ -229,7 +255,7 @@ class Suite:
         except CaseFailure as error:
             raise CaseFailure("%s (%s)" % (error, state["last"]))
 
-    def wait_tiled(self, tile, size=None, timeout=20):
+    def wait_tiled(self, tile, size=None, timeout=20, tolerance=0):
         """Waits until the X clipboard holds tile repeated over the preview, pixel for pixel."""
         state = {"last": "no image/bmp on the clipboard"}
         expected_size = size or self.layout().preview_size()
@@ -241,7 +267,10 @@ class Suite:
             if (clip.width, clip.height) != expected_size:
                 state["last"] = "clipboard image %dx%d, preview %dx%d" % ((clip.width, clip.height) + expected_size)
                 return None
-            wrong = self.tiling_mismatch(clip, tile)
+            if tolerance:
+                wrong = formats.tiling_mismatch_near(clip, tile, tolerance)
+            else:
+                wrong = self.tiling_mismatch(clip, tile)
             if wrong:
                 state["last"] = "clipboard pixel %s is not the %dx%d tile's" % (wrong, tile.width, tile.height)
                 return None
@@ -287,10 +316,10 @@ class Suite:
         x, y, w, _h = self.layout().file_list
         return x + w // 2, y + LIST_FIRST_ITEM_TOP + index * self.item_height + self.item_height // 2
 
-    def click_entry(self, folder, name):
+    def click_entry(self, folder, name, tolerance=0):
         index = self.listed(folder).index(name)
         self.desktop.click(*self.entry_point(index))
-        self.wait_tiled(self.image_of(os.path.join(folder, name)))
+        self.wait_tiled(self.image_of(os.path.join(folder, name)), tolerance=tolerance)
         self.wait_selected(index)
         return index
 
@@ -725,6 +754,27 @@ class Suite:
         return "image/png %dx%d = preview, repeats every %dx%d with the file's colours and alphas %s" % (
             (image.width, image.height) + GLASS_TILE + (alphas,))
 
+    def case_further_formats_listed_and_tiled(self):
+        folder = os.path.join(self.pics, "formats")
+        self.start_program([windows_path(os.path.join(folder, "kachel.tga"))])
+        self.wait_tiled(self.image_of(os.path.join(folder, "kachel.tga")))
+        band = self.selected_band(self.desktop.grab(), self.layout())
+        check(band is not None, "no entry is highlighted in the file list")
+        self.item_height = band[1]
+        # DXT1 keeps a flat 4 x 4 block within its 5-6-5 bit end points.
+        for name, tolerance in (("kachel.psd", 0), ("kachel.qoi", 0), ("kachel.dds", 8), ("kachel.tga", 0)):
+            self.click_entry(folder, name, tolerance)
+        return "listed %s; each selected by a click and tiled on the clipboard (DDS within 8 per channel)" % (
+            ", ".join(self.listed(folder)))
+
+    def case_exif6_jpeg_tiled_upright(self):
+        path = os.path.join(self.pics, "formats", "foto.jpg")
+        self.start_program([windows_path(path)])
+        upright = self.image_of(path)
+        clip = self.wait_tiled(upright, tolerance=16)
+        return "foto.jpg, stored %dx%d with EXIF orientation 6, tiled upright as %dx%d over %dx%d" % (
+            CAMERA_TILE + (upright.width, upright.height, clip.width, clip.height))
+
     def clipboard_text(self):
         result = self.desktop.run(["xclip", "-selection", "clipboard", "-o"], timeout=5)
         return result.stdout.decode(errors="replace") if result.returncode == 0 else None
@@ -950,6 +1000,8 @@ CASES = [
     ("repeats", "rapport"),
     ("repeat_wallpaper", "rapport"),
     ("clipboard_png_with_alpha", "fresh"),
+    ("further_formats_listed_and_tiled", "fresh"),
+    ("exif6_jpeg_tiled_upright", "fresh"),
 ]
 
 

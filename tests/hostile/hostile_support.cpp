@@ -15,6 +15,7 @@
 #include "forms/events.h"
 #include "forms/handles.h"
 #include "forms/picture.h"
+#include "support/formats.h"
 
 namespace hostile {
 
@@ -279,6 +280,29 @@ void AddDamaged(std::vector<DamagedFile>& set, const std::string& kind, const st
     }
 }
 
+// More flips than AddDamaged's, and headers that lie about the size.
+void AddMoreDamaged(std::vector<DamagedFile>& set, const std::string& kind, const std::string& ext,
+                    const std::string& source, const std::vector<std::pair<std::size_t, std::string>>& bigSizes)
+{
+    Lcg random{static_cast<std::uint32_t>(source.size() * 104729 + 17)};
+    for (int k = 0; k < 6; ++k) {
+        std::string bytes = source;
+        for (int i = 0; i <= k * 3; ++i) {
+            const std::size_t at = random.Next() % bytes.size();
+            bytes[at] = static_cast<char>(bytes[at] ^ static_cast<char>(1 << (random.Next() % 8)));
+        }
+        const std::string name = kind + "_bit_" + std::to_string(k) + "." + ext;
+        set.push_back({std::wstring(name.begin(), name.end()), bytes});
+    }
+    int number = 0;
+    for (const auto& [offset, field] : bigSizes) {
+        std::string bytes = source;
+        bytes.replace(offset, field.size(), field);
+        const std::string name = kind + "_big_" + std::to_string(number++) + "." + ext;
+        set.push_back({std::wstring(name.begin(), name.end()), bytes});
+    }
+}
+
 // A BMP whose header lies in one field.
 std::string BmpLie(std::size_t offset, std::uint32_t value)
 {
@@ -314,6 +338,35 @@ std::vector<DamagedFile> DamagedSet()
     std::string gifCode = Gif(8, 8, 1, -1);
     gifCode[gifCode.find('\x2C') + 10] = '\x0f';  // LZW code size beyond 12 bits
     set.push_back({L"giflie_codesize.gif", gifCode});
+    return set;
+}
+
+std::vector<DamagedFile> DamagedFormatSet()
+{
+    std::vector<DamagedFile> set;
+    const auto add = [&set](const std::string& kind, const std::string& ext, const std::string& source,
+                            const std::vector<std::pair<std::size_t, std::string>>& bigSizes) {
+        AddDamaged(set, kind, ext, source);
+        AddMoreDamaged(set, kind, ext, source, bigSizes);
+    };
+    const std::string ones(8, '\xff');
+    add("tga", "tga", testsupport::ReadFileBytes(testsupport::DataFile(L"rle_bottom_up.tga")),
+        {{12, ones.substr(0, 4)}, {12, std::string("\xff\xff\x01\x10", 4)}});
+    add("psd", "psd", testsupport::ReadFileBytes(testsupport::DataFile(L"alpha8.psd")),
+        {{14, std::string("\x00\x00\x75\x30\x00\x00\x75\x30", 8)},
+         {14, std::string("\x00\x10\x00\x00\x00\x10\x00\x00", 8)}});
+    add("qoi", "qoi", testsupport::Qoi(Pattern(31, 23, 6), 3),
+        {{4, ones},
+         {4, std::string("\x00\x01\x00\x00\x00\x01\x00\x00", 8)},
+         {4, std::string("\x00\x00\x40\x00\x00\x00\x40\x01", 8)}});
+    std::vector<testsupport::Rgbe> light;
+    for (int i = 0; i < 9 * 7; ++i)
+        light.push_back({static_cast<unsigned char>(128 + i), static_cast<unsigned char>(200 - i), 150, 129});
+    const std::string hdr = testsupport::Hdr(9, 7, light);
+    const std::size_t size = hdr.find("-Y 7 +X 9");
+    add("hdr", "hdr", hdr, {{size, "-Y 99999 +X 9999"}, {size, "-Y 20000 +X 20000"}});
+    add("dds", "dds", testsupport::ReadFileBytes(testsupport::DataFile(L"blocks_dxt5.dds")),
+        {{12, ones}, {12, std::string("\x00\x00\x01\x00\x00\x00\x01\x00", 8)}});
     return set;
 }
 

@@ -50,6 +50,11 @@ struct DamagedFile {
 // header fields overwritten.
 std::vector<DamagedFile> DamagedSet();
 
+// At least thirty damaged files of each format decoded beside the first types (TGA, PSD, QOI, HDR,
+// DDS): the cuts, flips and overwrites above, more flips, and headers claiming sizes too large to hold
+// (named "<kind>_big_..."), which must all be refused.
+std::vector<DamagedFile> DamagedFormatSet();
+
 // The committed private memory of this process, in bytes.
 std::uint64_t PrivateBytes();
 

@@ -72,6 +72,44 @@ TEST(HostilePictureFiles, AHundredDamagedFilesLoadOrAreRefusedAndStayUntouched)
         EXPECT_GT(refused[kind], 0) << kind;
 }
 
+TEST(HostilePictureFiles, ThirtyDamagedFilesOfEachFurtherFormatLoadOrAreRefusedWithAReason)
+{
+    const std::vector<hostile::DamagedFile> set = hostile::DamagedFormatSet();
+    TempFolder folder;
+    std::map<std::string, int> made;
+    std::map<std::string, int> refused;
+    const std::uint64_t before = hostile::PrivateBytes();
+    for (const hostile::DamagedFile& file : set) {
+        const std::wstring path = folder / file.name;
+        ASSERT_TRUE(WriteFileBytes(path, file.bytes));
+        const std::wstring kind = file.name.substr(0, file.name.find(L'_'));
+        ++made[std::string(kind.begin(), kind.end())];
+        std::optional<forms::Picture> picture;
+        HRESULT failure = S_OK;
+        {
+            Bound bound(10, "loading a damaged picture of a further format");
+            picture = forms::LoadPicture(path, &failure);
+        }
+        if (picture) {
+            EXPECT_GT(picture->Width(), 0);
+            EXPECT_GT(picture->Height(), 0);
+            EXPECT_LE(static_cast<long long>(picture->Width()) * picture->Height(), forms::kMaxPicturePixels);
+            EXPECT_NE(picture->Bits(), nullptr);
+            EXPECT_EQ(file.name.find(L"_big_"), std::wstring::npos) << "a lying size was believed";
+        } else {
+            ++refused[std::string(kind.begin(), kind.end())];
+            EXPECT_TRUE(FAILED(failure)) << testing::PrintToString(file.name);
+        }
+        EXPECT_EQ(testsupport::ReadFileBytes(path), file.bytes) << "the loader changed a file";
+        EXPECT_TRUE(DeleteFileW(path.c_str())) << "the loader kept a file open";
+    }
+    for (const char* kind : {"tga", "psd", "qoi", "hdr", "dds"}) {
+        EXPECT_GE(made[kind], 30) << kind;
+        EXPECT_GT(refused[kind], 0) << kind;
+    }
+    EXPECT_LT(hostile::PrivateBytes(), before + kMemorySlack);
+}
+
 TEST(HostilePictureFiles, FilesOfOtherTypesWithImageExtensionsAreRefused)
 {
     TempFolder folder;

@@ -12,6 +12,7 @@
 #include "imaging/composite.h"
 #include "imaging/encode.h"
 #include "imaging/repeat.h"
+#include "support/formats.h"
 #include "support/main_window_test.h"
 #include "support/pixels.h"
 #include "support/read_back.h"
@@ -163,6 +164,55 @@ TEST_F(OutputsTest, SavingAsksTheSizeAndTheNameAndWritesTheTilingInTheChosenType
     const std::optional<forms::Picture> saved = Decode(testsupport::ReadFileBytes(images_ / L"Wand_neu.tif"), images_);
     ASSERT_TRUE(saved);
     EXPECT_TRUE(IsAlphaTiling(*saved, tile, 13, 7));
+    EXPECT_TRUE(Prompter().shown.empty());
+}
+
+TEST_F(OutputsTest, TransparencyOfTgaQoiAndDdsReachesDibV5PngAndTheSavedTiling)
+{
+    ASSERT_TRUE(
+        testsupport::WriteFileBytes(images_ / L"Glas.qoi", testsupport::Qoi(testsupport::ReferencePixels(true), 4)));
+    for (const std::wstring& path : {testsupport::DataFile(L"plain_top_down.tga"), images_ / L"Glas.qoi",
+                                     testsupport::DataFile(L"blocks_dxt5.dds")}) {
+        SCOPED_TRACE(testing::PrintToString(path));
+        std::optional<forms::Picture> picture = forms::LoadPicture(path);
+        ASSERT_TRUE(picture && picture->HasAlpha() && !picture->Premultiplied());
+        imaging::Image32 tile(picture->Width(), picture->Height());
+        for (int y = 0; y < tile.height; ++y)
+            for (int x = 0; x < tile.width; ++x)
+                tile.At(x, y) = PixelOf(*picture, x, y);
+        form_->ShowPicture(std::move(*picture));
+        Commands::TilePicture(form_->PicW, form_->PicM);
+        form_->CopyPreviewToClipboard();
+        const int width = form_->PicW.ScaleWidth();
+        const int height = form_->PicW.ScaleHeight();
+
+        const std::string dib = ClipboardBytes(CF_DIBV5);
+        ASSERT_GE(dib.size(), sizeof(BITMAPV5HEADER) + std::size_t(width) * height * 4);
+        BITMAPV5HEADER header;
+        std::memcpy(&header, dib.data(), sizeof(header));
+        const auto* rows = reinterpret_cast<const std::uint8_t*>(dib.data()) + header.bV5Size;
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < width; ++x)
+                ASSERT_EQ(imaging::LoadPixel(rows + (std::size_t(height - 1 - y) * width + x) * 4),
+                          tile.At(x % tile.width, y % tile.height))
+                    << x << "," << y;
+        const std::optional<forms::Picture> png = Decode(ClipboardBytes(ui::PngClipboardFormat()), images_);
+        ASSERT_TRUE(png);
+        EXPECT_TRUE(IsAlphaTiling(*png, tile, width, height));
+
+        form_->mnuSaveTiling_Click();
+        ui::frmSaveSize& dialog = ui::SaveSizeDialog();
+        ASSERT_TRUE(dialog.IsLoaded());
+        dialog.Text1.SetText(L"17");
+        dialog.Text2.SetText(L"11");
+        FileDialogs().answers.push_back({images_ / L"Gespeichert.png", 0});
+        dialog.Command2_Click();
+        const std::optional<forms::Picture> saved =
+            Decode(testsupport::ReadFileBytes(images_ / L"Gespeichert.png"), images_);
+        ASSERT_TRUE(saved);
+        EXPECT_TRUE(IsAlphaTiling(*saved, tile, 17, 11));
+        EXPECT_TRUE(DeleteFileW((images_ / L"Gespeichert.png").c_str()));
+    }
     EXPECT_TRUE(Prompter().shown.empty());
 }
 

@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "common/commands.h"
+#include "forms/picture_formats.h"
 #include "res/resource.h"
 #include "ui/main/layout.h"
 #include "ui/main/start_picture.h"
@@ -98,8 +99,9 @@ bool Form1::Create(bool openCurrentFolder)
     List1.Create(window, at(kList1));
     List1.SetVisible(false);
     File1.Create(window, at(kFile1));
-    // PNG and TIFF with the long extension too: tiles today are mostly PNG.
-    File1.SetPattern(L"*.bmp;*.gif;*.jpg;*.jpeg;*.tif;*.tiff;*.png");
+    // PNG and TIFF with the long extension too: tiles today are mostly PNG. Then whatever else the
+    // system decodes (WebP, HEIC, ... where installed) and the formats decoded here (TGA, PSD, QOI, HDR).
+    File1.SetPattern(forms::PicturePattern(L"*.bmp;*.gif;*.jpg;*.jpeg;*.tif;*.tiff;*.png"));
     Dir1.Create(window, at(kDir1));
     Drive1.Create(window, at(kDrive1));
     Frame1.Create(window, L"Tile Preview:", at(kFrame1));
