@@ -2,7 +2,8 @@
 # Installs what building, testing and running need on a fresh Debian 12 machine; skips what is there.
 set -euo pipefail
 packages=(cmake make ccache g++-mingw-w64-x86-64-posix mingw-w64-tools googletest wine wine64
-          xvfb x11-utils xdotool xclip imagemagick openbox python3 python3-gi gir1.2-gtk-3.0)
+          xvfb x11-utils xdotool xclip imagemagick openbox python3 python3-gi gir1.2-gtk-3.0
+          libkissfft-dev plasma-workspace-wallpapers)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
