@@ -27,6 +27,7 @@ enum Accelerator : WORD {
     kAccelZoomOut,
     kAccelZoomReset,
     kAccelSave,
+    kAccelRepair = 30,
 };
 
 // Screen pixels per unit of origin, as a fraction zoom / (100 * kUnits).
@@ -59,6 +60,7 @@ std::vector<ACCEL> Form1::ViewKeys()
     add('0', kAccelZoomReset);
     add(VK_NUMPAD0, kAccelZoomReset);
     add('S', kAccelSave);
+    add('N', kAccelRepair);
     return keys;
 }
 
@@ -72,6 +74,7 @@ void Form1::Form_Accelerator(WORD id)
     case kAccelZoomOut: StepZoom(-1, centre); break;
     case kAccelZoomReset: SetZoom(100, centre); break;
     case kAccelSave: mnuSaveTiling_Click(); break;
+    case kAccelRepair: mnuRepair_Click(); break;
     default: break;
     }
 }
@@ -170,6 +173,7 @@ void Form1::PicW_ContextMenu(POINT screenPoint)
         forms::PopupMenu::Item(L"-"),
         forms::PopupMenu::Item(L"Kachelung speichern unter …\tStrg+S", [this] { mnuSaveTiling_Click(); }),
         forms::PopupMenu::Item(L"Als Desktophintergrund (gekachelt)", [this] { mnuWallpaper_Click(); }),
+        forms::PopupMenu::Item(L"Nahtlos machen …\tStrg+N", [this] { mnuRepair_Click(); }).Enabled(shown_ != nullptr),
         forms::PopupMenu::Item(L"-"),
         forms::PopupMenu::Item(SeamText()).Enabled(false),
     });
@@ -200,7 +204,8 @@ void Form1::UpdateSeamTip()
 bool Form1::PlainView() const
 {
     const POINT origin = ViewOrigin();
-    return view_.zoom == 100 && !view_.borders && origin.x == 0 && origin.y == 0;
+    // PicW's own image is the plain tiling of the picture, never of a repair's preview.
+    return !repairPreview_ && view_.zoom == 100 && !view_.borders && origin.x == 0 && origin.y == 0;
 }
 
 void Form1::ViewChanged()
@@ -223,7 +228,7 @@ imaging::ViewParams Form1::ShownViewParams() const
 const Form1::TileSource& Form1::ShownTile()
 {
     if (!shownTileTaken_) {
-        shownTile_ = CurrentTile();
+        shownTile_ = repairPreview_ ? RepairPreviewTile() : CurrentTile();
         shownTileTaken_ = true;
     }
     return shownTile_;
