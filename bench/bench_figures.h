@@ -34,6 +34,9 @@ std::vector<Figure> MeasureSavingMemory(const Setup& setup);
 // The promised "PNG" of a 3840 x 2160 tiling and saving a 7680 x 4320 PNG, against WIC from memory.
 std::vector<Figure> MeasureOutputs(const Setup& setup);
 
+// "Nahtlos machen": method 1 against decoding, the dialog's preview, answers during a large repair.
+std::vector<Figure> MeasureRepair(const Setup& setup);
+
 // Makes the browsing folder when it is missing or incomplete; false when it cannot be made.
 bool PrepareBrowseFolder(const std::wstring& folder);
 

@@ -95,6 +95,8 @@ int wmain(int argc, wchar_t** argv)
     }
     if (wanted(L"outputs"))
         run(bench::MeasureOutputs(setup));
+    if (wanted(L"repair"))
+        run(bench::MeasureRepair(setup));
     if (wanted(L"leaks"))
         run(bench::MeasureLeaks(setup));
     // What the user feels directly: a held key, the start, the seam workbench.

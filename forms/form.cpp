@@ -4,6 +4,7 @@
 
 #include "forms/clipboard.h"
 #include "forms/fonts.h"
+#include "forms/jobs.h"
 #include "forms/raise.h"
 #include "forms/skip.h"
 
@@ -100,7 +101,7 @@ bool Form::Load(const FormStyle& style)
     lastFocus_ = nullptr;
     const HWND hwnd =
         CreateWindowExW(style.exStyle, kFormClass, style.caption.c_str(), style.style & ~WS_VISIBLE, CW_USEDEFAULT,
-                        CW_USEDEFAULT, 100, 100, nullptr, nullptr, GetModuleHandleW(nullptr), this);
+                        CW_USEDEFAULT, 100, 100, style.owner, nullptr, GetModuleHandleW(nullptr), this);
     if (!hwnd)
         return false;
 
@@ -338,6 +339,9 @@ LRESULT Form::Dispatch(UINT msg, WPARAM wParam, LPARAM lParam)
 {
     const HWND hwnd = hwnd_.get();
     LRESULT result = 0;
+    // A job's result for this window: applied here, on its own thread, when still wanted.
+    if (HandleJobMessage(msg, wParam, lParam))
+        return 0;
     if (ReflectToControl(msg, wParam, lParam, result))
         return result;
     if (HandleMessage(msg, wParam, lParam, result))

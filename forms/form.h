@@ -19,6 +19,7 @@ struct FormStyle {
     int clientWidthTwips = 0;  // design client size; converted with the window's real DPI
     int clientHeightTwips = 0;
     HICON icon = nullptr;  // not owned
+    HWND owner = nullptr;  // stays above it and goes with it; not owned
 };
 
 class Form {

@@ -34,6 +34,8 @@ FRAME_BOTTOM = 4
 BUILT_IN_TILE = (145, 113)
 TILE = (41, 29)  # set1\b.bmp, which the view cases show
 GLASS_TILE = (23, 17)  # the PNG with every kind of alpha
+PHOTO_SOURCE = "/usr/share/wallpapers/Path/contents/images/2560x1600.jpg"  # plasma-workspace-wallpapers
+PHOTO_SIZE = (160, 120)
 LIST_FIRST_ITEM_TOP = 2  # the file list's client edge above its first entry
 # The first types, what Wine's decoders add, and the formats decoded by the program itself.
 EXTENSIONS = (".bmp", ".gif", ".jpg", ".jpeg", ".tif", ".tiff", ".png", ".dib", ".rle", ".dds", ".jfif", ".jxr",
@@ -132,6 +134,11 @@ class Suite:
         with open(os.path.join(self.pics, "formats", "foto.jpg"), "wb") as f:
             f.write(formats.with_exif_orientation(jpeg, 6))
         self.images[os.path.join(self.pics, "formats", "foto.jpg")] = formats.turned_right(camera)
+        # A crop of a real photo for "Nahtlos machen"; the pattern tiles would show nothing to repair.
+        os.makedirs(os.path.join(self.pics, "foto"))
+        photo = os.path.join(self.pics, "foto", "weg.bmp")
+        subprocess.run(["convert", PHOTO_SOURCE, "-crop", "%dx%d+1100+1100" % PHOTO_SIZE, "+repage",
+                        "-type", "TrueColor", "BMP3:" + photo], check=False, capture_output=True)
         os.makedirs(os.path.join(self.pics, "alpha"))
         with open(os.path.join(self.pics, "alpha", "glas.png"), "wb") as f:
             f.write(png.encode_png(png.glass_image(*GLASS_TILE)))
@@ -802,6 +809,73 @@ class Suite:
         check(now == text, "after activating the window again the clipboard holds %r" % (now,))
         return "two activation round trips: the other program's text stayed on the clipboard"
 
+    # --- making a photo seamless ---------------------------------------------------------------
+
+    @staticmethod
+    def seam_ratio(image):
+        """The program's seam measure: the mean colour step across the wrapped edges over the one inside."""
+        def step(a, b):
+            return sum(abs(a[i] - b[i]) for i in range(3))
+        rows, w, h = image.rows, image.width, image.height
+        inner = [step(rows[y][x], rows[y][x + 1]) for y in range(h) for x in range(w - 1)]
+        inner += [step(rows[y][x], rows[y + 1][x]) for y in range(h - 1) for x in range(w)]
+        edge = [step(rows[y][w - 1], rows[y][0]) for y in range(h)] + [step(rows[h - 1][x], rows[0][x]) for x in range(w)]
+        return (sum(edge) / len(edge)) / max(sum(inner) / len(inner), 1e-9)
+
+    def repair_once(self, folder, keys, saved_name, screenshot=None):
+        d = self.desktop
+        d.keys("ctrl+n")
+        dialog = d.wait_window("Nahtlos machen", exclude=(self.main,), timeout=15)
+        if keys:
+            d.keys(*keys)
+        time.sleep(1.5)  # the preview follows the method
+        if screenshot:
+            d.move_pointer(2, 2)
+            d.screenshot(screenshot, self.main_window_crop(dialog))
+        d.keys("Return")
+        target = os.path.join(folder, saved_name)
+        wait_until(saved_name + " to be written", lambda: os.path.exists(target), 15, interval=0.2)
+        d.wait_gone(dialog, "the dialog", timeout=10)
+        with open(target, "rb") as f:
+            rgba = png.decode_png(f.read())
+        saved = bmp.Image(rgba.width, rgba.height, [[p[:3] for p in row] for row in rgba.rows])
+        self.wait_selected(self.listed(folder).index(saved_name))
+        self.wait_tiled(saved)
+        return saved
+
+    def case_repair_seamless(self):
+        folder = os.path.join(self.pics, "foto")
+        photo = os.path.join(folder, "weg.bmp")
+        if not os.path.exists(photo):
+            raise CaseSkipped("no photo: %s is missing (scripts/setup.sh installs it)" % PHOTO_SOURCE)
+        with open(photo, "rb") as f:
+            original = f.read()
+        # Started on the photo: the lists open its folder with it selected.
+        self.start_program([windows_path(photo)])
+        self.wait_tiled(self.image_of(photo))
+        self.wait_selected(self.listed(folder).index("weg.bmp"))
+        self.desktop.move_pointer(2, 2)
+        self.desktop.screenshot("repair-before.png", self.main_window_crop())
+        before = self.seam_ratio(self.image_of(photo))
+        # Strg+N, Enter: the same size, no seam, shown and copied like any selection.
+        matched = self.repair_once(folder, [], "weg_nahtlos.png", "repair-preview.png")
+        check((matched.width, matched.height) == PHOTO_SIZE, "the repaired photo is %dx%d" % (matched.width, matched.height))
+        after = self.seam_ratio(matched)
+        check(after <= 1.30, "seam %.2f after the repair (%.2f before)" % (after, before))
+        # Alt+V, Enter: the overlap cut, smaller by the start overlap min(32, side / 4) each way.
+        self.click_entry(folder, "weg.bmp")
+        cut = self.repair_once(folder, ["alt+v"], "weg_nahtlos_2.png")
+        overlap = min(32, min(PHOTO_SIZE) // 4)
+        check((cut.width, cut.height) == (PHOTO_SIZE[0] - overlap, PHOTO_SIZE[1] - overlap),
+              "the cut tile is %dx%d" % (cut.width, cut.height))
+        cut_ratio = self.seam_ratio(cut)
+        check(cut_ratio <= 1.30, "seam %.2f after the cut" % cut_ratio)
+        with open(photo, "rb") as f:
+            check(f.read() == original, "the original photo changed")
+        return "Ctrl+N, Enter: weg_nahtlos.png selected and tiled, seam %.2f -> %.2f; Alt+V, Enter: " \
+               "weg_nahtlos_2.png %dx%d, seam %.2f; the original untouched" % (before, after, cut.width, cut.height,
+                                                                              cut_ratio)
+
     # --- the seam workbench in the preview ----------------------------------------------------
 
     def view_start(self):
@@ -1002,6 +1076,7 @@ CASES = [
     ("clipboard_png_with_alpha", "fresh"),
     ("further_formats_listed_and_tiled", "fresh"),
     ("exif6_jpeg_tiled_upright", "fresh"),
+    ("repair_seamless", "fresh"),
 ]
 
 

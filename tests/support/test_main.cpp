@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include "forms/jobs.h"
 #include "forms/ole.h"
 #include "support/test_env.h"
 
@@ -16,5 +17,8 @@ int main(int argc, char** argv)
     INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
     InitCommonControlsEx(&icc);
     testsupport::InstallTestSeams();
-    return RUN_ALL_TESTS();
+    const int result = RUN_ALL_TESTS();
+    // Every job's thread ends before the program does.
+    forms::EndJobs(10000);
+    return result;
 }

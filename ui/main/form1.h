@@ -119,6 +119,12 @@ public:
     static TileSource RepeatUnitOf(const TileSource& tile, imaging::Repeat repeat);
     // Lays the picture PicM shows over PicW in the chosen repeat from the top-left corner.
     void TilePreview();
+    // "Nahtlos machen": the shown picture made seamless, previewed while the dialog is open.
+    void mnuRepair_Click();
+    void RepairDialog_Preview(std::shared_ptr<const imaging::Image32> result, bool opaque);
+    void RepairDialog_Closed(bool accepted);
+    // The repair dialog's result the preview shows instead of the picture; nullptr when none.
+    const imaging::Image32* RepairPreview() const { return repairPreview_.get(); }
     // The seam workbench: PicW's popup menu, keys, drag and wheel.
     void mnuHalfOffset_Click();
     void mnuBorders_Click();
@@ -149,6 +155,7 @@ private:
     // The copy/move and rename dialogs report their end to this window.
     void WireDialogs();
     void UnwireDialogs();
+    void WireRepairDialog(bool wired);
     void DisableWhileDialogIsUp(const forms::Form& dialog);
     // The delayed redraw: tiles what PicM shows, reloading it first when a file is selected.
     void RedrawPreview();
@@ -184,6 +191,7 @@ private:
     // The tile the view and the clipboard repeat, taken once per tiling (CurrentTile may copy PicM's
     // image); ShowPicture, ClearShownPicture and RefreshView take it anew.
     const TileSource& ShownTile();
+    TileSource RepairPreviewTile() const;
     void UpdateSeamTip();
     struct ViewState {
         bool halfOffset = false;
@@ -209,6 +217,8 @@ private:
     const ReducedBlock* ReducedBlockFor(int zoom);
     std::vector<ReducedBlock> reduced_;  // dropped with the tile they were made from
     TileSource shownTile_;
+    std::shared_ptr<const imaging::Image32> repairPreview_;  // lives while the repair dialog is open
+    bool repairPreviewOpaque_ = false;
     bool shownTileTaken_ = false;
     void ForgetShownTile();  // the picture changed: ShownTile is taken anew
     forms::DibCanvas band_;  // the rows the view is painted through

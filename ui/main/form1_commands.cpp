@@ -71,6 +71,7 @@ void Form1::WireDialogs()
     RenameDialog().onClosed = [this](bool accepted) { RenameDialog_Closed(accepted); };
     SaveSizeDialog().Owner = Hwnd();
     SaveSizeDialog().onClosed = [this](bool accepted) { SaveSizeDialog_Closed(accepted); };
+    WireRepairDialog(true);
 }
 
 void Form1::UnwireDialogs()
@@ -81,6 +82,7 @@ void Form1::UnwireDialogs()
     RenameDialog().onClosed = nullptr;
     SaveSizeDialog().Owner = nullptr;
     SaveSizeDialog().onClosed = nullptr;
+    WireRepairDialog(false);
 }
 
 void Form1::CopyDialog_Closed(bool accepted)

@@ -35,6 +35,7 @@ enum Accelerator : WORD {
     kAccelRepeatDrop = 21,
     kAccelRepeatBrick = 22,
     kAccelRepeatMirror = 23,
+    kAccelRepair = 30,
 };
 
 struct RepeatChoice {
@@ -89,6 +90,7 @@ std::vector<ACCEL> Form1::ViewKeys()
     add('S', kAccelSave);
     for (const RepeatChoice& choice : kRepeats)
         add(choice.key, choice.accelerator);
+    add('N', kAccelRepair);
     return keys;
 }
 
@@ -102,6 +104,7 @@ void Form1::Form_Accelerator(WORD id)
     case kAccelZoomOut: StepZoom(-1, centre); break;
     case kAccelZoomReset: SetZoom(100, centre); break;
     case kAccelSave: mnuSaveTiling_Click(); break;
+    case kAccelRepair: mnuRepair_Click(); break;
     default:
         for (const RepeatChoice& choice : kRepeats) {
             if (choice.accelerator == id)
@@ -235,6 +238,7 @@ void Form1::PicW_ContextMenu(POINT screenPoint)
         forms::PopupMenu::Item(L"Rapport speichern unter …", [this] { mnuSaveRepeat_Click(); }).Enabled(unitFits),
         forms::PopupMenu::Item(L"Als Desktophintergrund (gekachelt)", [this] { mnuWallpaper_Click(); })
             .Enabled(unitFits),
+        forms::PopupMenu::Item(L"Nahtlos machen …\tStrg+N", [this] { mnuRepair_Click(); }).Enabled(shown_ != nullptr),
         forms::PopupMenu::Item(L"-"),
         forms::PopupMenu::Item(SeamText()).Enabled(false),
     });
@@ -270,7 +274,8 @@ void Form1::UpdateSeamTip()
 bool Form1::PlainView() const
 {
     const POINT origin = ViewOrigin();
-    return view_.zoom == 100 && !view_.borders && origin.x == 0 && origin.y == 0;
+    // PicW's own image is the plain tiling of the picture, never of a repair's preview.
+    return !repairPreview_ && view_.zoom == 100 && !view_.borders && origin.x == 0 && origin.y == 0;
 }
 
 void Form1::ViewChanged()
@@ -294,7 +299,7 @@ imaging::ViewParams Form1::ShownViewParams() const
 const Form1::TileSource& Form1::ShownTile()
 {
     if (!shownTileTaken_) {
-        shownTile_ = CurrentTile();
+        shownTile_ = repairPreview_ ? RepairPreviewTile() : CurrentTile();
         shownTileTaken_ = true;
     }
     return shownTile_;
