@@ -118,17 +118,25 @@ struct DecodeJob {
 DWORD WINAPI DecodeOnWorker(void* parameter)
 {
     auto& job = *static_cast<DecodeJob*>(parameter);
-    GuardedCall(L"decode a picture", [&] {
-        const HRESULT com = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
-        if (SUCCEEDED(com)) {
-            GuardedCall(L"decode a picture", [&] { job.picture = Decode(job.path); });
-            CoUninitialize();
-        }
-    });
+    job.picture = DecodePicture(job.path);
     return 0;
 }
 
 }  // namespace
+
+std::optional<Picture> DecodePicture(const std::wstring& path)
+{
+    std::optional<Picture> picture;
+    GuardedCall(L"decode a picture", [&] {
+        const HRESULT com = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+        // A thread in a single-threaded apartment decodes there.
+        if (SUCCEEDED(com) || com == RPC_E_CHANGED_MODE)
+            GuardedCall(L"decode a picture", [&] { picture = Decode(path); });
+        if (SUCCEEDED(com))
+            CoUninitialize();
+    });
+    return picture;
+}
 
 const std::uint8_t* Picture::Bits() const
 {
