@@ -145,15 +145,16 @@ TEST_F(ViewTest, ThePopupMenuOffersTheAidsInOrderWithTheSeamLine)
     form_->PicW_ContextMenu(POINT{-1, -1});
     ASSERT_EQ(testsupport::MenuPresenter().shownMenus.size(), 1u);
     const std::vector<std::wstring>& items = testsupport::MenuPresenter().shownMenus[0];
-    ASSERT_EQ(items.size(), 8u);
+    ASSERT_EQ(items.size(), 9u);
     EXPECT_EQ(items[0], L"Um halbe Kachel versetzen\tStrg+H");
     EXPECT_EQ(items[1], L"Kachelgrenzen zeigen\tStrg+G");
     EXPECT_EQ(items[2].substr(0, 12), L"Vergrößerung");
     EXPECT_EQ(items[4], L"Kachelung speichern unter …\tStrg+S");
     EXPECT_EQ(items[5], L"Als Desktophintergrund (gekachelt)");
-    EXPECT_EQ(items[7].substr(0, 20), L"37 × 23 Pixel · Naht");
+    EXPECT_EQ(items[6], L"Übersicht des Ordners …\tStrg+T");
+    EXPECT_EQ(items[8].substr(0, 20), L"37 × 23 Pixel · Naht");
     EXPECT_EQ(testsupport::MenuPresenter().checked, std::vector<std::wstring>{L"100 %\tStrg+0"});
-    EXPECT_EQ(testsupport::MenuPresenter().disabled, std::vector<std::wstring>{items[7]});
+    EXPECT_EQ(testsupport::MenuPresenter().disabled, std::vector<std::wstring>{items[8]});
     EXPECT_TRUE(form_->TileBorders());
 
     // Borders: a dotted line along the tile edges on the screen only.
@@ -162,7 +163,7 @@ TEST_F(ViewTest, ThePopupMenuOffersTheAidsInOrderWithTheSeamLine)
     EXPECT_EQ(shown.At(kWidth, 5) | shown.At(kWidth, 6), 0xFFFFFFu);
     EXPECT_EQ(shown.At(kWidth, 5) & shown.At(kWidth, 6), 0u);
     EXPECT_TRUE(IsTiling(ReadDc(form_->PicW.Hdc(), shown.width, shown.height), kWidth, kHeight, 7));
-    EXPECT_EQ(form_->SeamText(), items[7]);
+    EXPECT_EQ(form_->SeamText(), items[8]);
 }
 
 TEST_F(ViewTest, EveryZoomPanAndBorderShowsTheViewAsDrawnForItsOrigin)

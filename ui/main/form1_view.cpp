@@ -27,6 +27,7 @@ enum Accelerator : WORD {
     kAccelZoomOut,
     kAccelZoomReset,
     kAccelSave,
+    kAccelOverview = 40,
 };
 
 // Screen pixels per unit of origin, as a fraction zoom / (100 * kUnits).
@@ -59,6 +60,7 @@ std::vector<ACCEL> Form1::ViewKeys()
     add('0', kAccelZoomReset);
     add(VK_NUMPAD0, kAccelZoomReset);
     add('S', kAccelSave);
+    add('T', kAccelOverview);
     return keys;
 }
 
@@ -72,6 +74,7 @@ void Form1::Form_Accelerator(WORD id)
     case kAccelZoomOut: StepZoom(-1, centre); break;
     case kAccelZoomReset: SetZoom(100, centre); break;
     case kAccelSave: mnuSaveTiling_Click(); break;
+    case kAccelOverview: mnuOverview_Click(); break;
     default: break;
     }
 }
@@ -170,6 +173,7 @@ void Form1::PicW_ContextMenu(POINT screenPoint)
         forms::PopupMenu::Item(L"-"),
         forms::PopupMenu::Item(L"Kachelung speichern unter …\tStrg+S", [this] { mnuSaveTiling_Click(); }),
         forms::PopupMenu::Item(L"Als Desktophintergrund (gekachelt)", [this] { mnuWallpaper_Click(); }),
+        forms::PopupMenu::Item(L"Übersicht des Ordners …\tStrg+T", [this] { mnuOverview_Click(); }),
         forms::PopupMenu::Item(L"-"),
         forms::PopupMenu::Item(SeamText()).Enabled(false),
     });
