@@ -105,6 +105,11 @@ TEST_F(OverviewTest, StrgTOpensTheFolderRankedBySeamAndEnterShowsTheChosenPictur
     EXPECT_EQ(overview.TextAt(0).substr(0, 14), L"a101.bmp\nNaht ");
     EXPECT_EQ(overview.FactsAt(0)->thumbnail.width, overview.Side());
 
+    // Alt+N: the label's key takes the focus to the sort box.
+    overview.lvwTiles.SetFocus();
+    MSG alt{overview.lvwTiles.Hwnd(), WM_SYSCHAR, 'n', LPARAM{1} << 29, 0, {}};
+    EXPECT_TRUE(IsDialogMessageW(overview.Hwnd(), &alt));
+    EXPECT_TRUE(overview.cboSort.HasFocus());
     overview.cboSort.SetListIndex(1);
     EXPECT_EQ(overview.Sort(), ui::SortKey::Seam);
     EXPECT_EQ(overview.NameAt(0), L"m_nahtlos.bmp");
