@@ -113,7 +113,8 @@ Image32 RepeatThumbnail(ConstPixels tile, int side, std::uint32_t background, co
     // Per target pixel and channel, the sum of colour times the overlapping area.
     std::vector<std::uint64_t> sums(static_cast<std::size_t>(outWidth) * outHeight * 3, 0);
     std::vector<std::uint64_t> rowSums(static_cast<std::size_t>(outWidth) * 3);
-    for (int y = 0; y < viewHeight; ++y) {
+    // The sums of one view row for every target column.
+    const auto sumRow = [&](int y) {
         const int half = y >= tile.height ? 1 : 0;
         const std::uint8_t* const rowsShown[2] = {tile.Row(sourceY[0][static_cast<std::size_t>(y)]),
                                                   tile.Row(sourceY[1][static_cast<std::size_t>(y)])};
@@ -142,6 +143,9 @@ Image32 RepeatThumbnail(ConstPixels tile, int side, std::uint32_t background, co
                                ((first >> shift) & 0xFFu) * span.firstPart + ((last >> shift) & 0xFFu) * span.lastPart;
             }
         }
+    };
+    // Adds the row's sums to the target rows it overlaps.
+    const auto addRow = [&](int y) {
         const Share& share = rows[static_cast<std::size_t>(y)];
         const std::size_t rowSize = rowSums.size();
         std::uint64_t* first = &sums[static_cast<std::size_t>(share.target) * rowSize];
@@ -152,6 +156,17 @@ Image32 RepeatThumbnail(ConstPixels tile, int side, std::uint32_t background, co
             for (std::size_t i = 0; i < rowSize; ++i)
                 second[i] += rowSums[i] * share.second;
         }
+    };
+    // A lower row that shows what the upper one shows is summed once (the block: every row).
+    const bool columnsAlike = sourceX[0] == sourceX[1];
+    for (int y = 0; y < tile.height; ++y) {
+        sumRow(y);
+        addRow(y);
+        const int lower = y + tile.height;
+        if (!columnsAlike || sourceY[0][static_cast<std::size_t>(lower)] != sourceY[0][static_cast<std::size_t>(y)] ||
+            sourceY[1][static_cast<std::size_t>(lower)] != sourceY[1][static_cast<std::size_t>(y)])
+            sumRow(lower);
+        addRow(lower);
     }
 
     // Each target pixel's area is viewWidth × viewHeight in these units; rounded to nearest.
