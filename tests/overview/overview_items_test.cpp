@@ -87,3 +87,33 @@ TEST(OverviewItems, TheCacheRedoesAFileThatChangedOnDisk)
     EXPECT_EQ(cache.Find(path, after, 16)->width, 12);
     EXPECT_EQ(cache.Count(), 1u);
 }
+
+TEST(OverviewItems, TheCacheForgetsWhatWasUsedLongestAgoPastItsBudget)
+{
+    const auto thumbnail = [] {
+        auto facts = std::make_shared<TileFacts>();
+        facts->readable = true;
+        facts->thumbnail = imaging::Image32(16, 16);
+        return facts;
+    };
+    const std::size_t each = sizeof(TileFacts) + 16 * 16 * 4;
+    ThumbnailCache cache(4 * each);
+    const FileStamp stamp{1, 2};
+    for (const wchar_t* name : {L"a", L"b", L"c", L"d"})
+        cache.Put(name, stamp, thumbnail());
+    EXPECT_EQ(cache.Count(), 4u);
+    EXPECT_EQ(cache.Bytes(), 4 * each);
+    ASSERT_NE(cache.Find(L"a", stamp, 16), nullptr);  // now the one used last
+
+    // Over the budget: the oldest go until a quarter is free, and "a", just found, stays.
+    cache.Put(L"e", stamp, thumbnail());
+    EXPECT_EQ(cache.Count(), 3u);
+    EXPECT_EQ(cache.Bytes(), 3 * each);
+    EXPECT_NE(cache.Find(L"a", stamp, 16), nullptr);
+    EXPECT_NE(cache.Find(L"e", stamp, 16), nullptr);
+    EXPECT_EQ(cache.Find(L"b", stamp, 16), nullptr);
+    EXPECT_EQ(cache.Find(L"c", stamp, 16), nullptr);
+    // The same file made again replaces its entry without counting twice.
+    cache.Put(L"d", stamp, thumbnail());
+    EXPECT_EQ(cache.Bytes(), 3 * each);
+}

@@ -82,7 +82,7 @@ std::wstring SeamLabel(const TileFacts* facts)
     return start == std::wstring::npos ? L"" : line.substr(start, end - start);
 }
 
-std::shared_ptr<const TileFacts> ThumbnailCache::Find(const std::wstring& path, const FileStamp& stamp, int side) const
+std::shared_ptr<const TileFacts> ThumbnailCache::Find(const std::wstring& path, const FileStamp& stamp, int side)
 {
     const auto found = entries_.find(forms::UpperCase(path));
     if (found == entries_.end() || !(found->second.stamp == stamp) || !found->second.facts)
@@ -90,12 +90,35 @@ std::shared_ptr<const TileFacts> ThumbnailCache::Find(const std::wstring& path, 
     const TileFacts& facts = *found->second.facts;
     if (facts.readable && facts.thumbnail.width != side)
         return nullptr;
+    found->second.used = ++clock_;
     return found->second.facts;
 }
 
 void ThumbnailCache::Put(const std::wstring& path, const FileStamp& stamp, std::shared_ptr<const TileFacts> facts)
 {
-    entries_[forms::UpperCase(path)] = Entry{stamp, std::move(facts)};
+    const std::size_t bytes = sizeof(TileFacts) + (facts ? facts->thumbnail.pixels.size() * 4 : 0);
+    Entry& entry = entries_[forms::UpperCase(path)];
+    bytes_ = bytes_ - entry.bytes + bytes;
+    entry = Entry{stamp, std::move(facts), bytes, ++clock_};
+    if (bytes_ > budget_)
+        Shrink();
+}
+
+void ThumbnailCache::Shrink()
+{
+    // Many at once, so that a long run of new thumbnails does not sort the cache for each one.
+    std::vector<std::pair<std::uint64_t, std::map<std::wstring, Entry>::iterator>> byUse;
+    byUse.reserve(entries_.size());
+    for (auto i = entries_.begin(); i != entries_.end(); ++i)
+        byUse.emplace_back(i->second.used, i);
+    std::sort(byUse.begin(), byUse.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    const std::size_t target = budget_ - budget_ / 4;
+    for (const auto& [used, entry] : byUse) {
+        if (bytes_ <= target)
+            break;
+        bytes_ -= entry->second.bytes;
+        entries_.erase(entry);
+    }
 }
 
 }  // namespace ui

@@ -50,18 +50,32 @@ std::vector<int> SortOrder(const std::vector<OverviewItem>& items, SortKey key);
 std::wstring SeamLabel(const TileFacts* facts);
 
 // The thumbnails of the run, one per path: found only while the file's stamp and the side are the same.
+// Past its budget it forgets those found or made longest ago, so a folder of many thousand pictures
+// does not keep them all.
 class ThumbnailCache {
 public:
-    std::shared_ptr<const TileFacts> Find(const std::wstring& path, const FileStamp& stamp, int side) const;
+    static constexpr std::size_t kDefaultBudget = std::size_t(256) << 20;
+    explicit ThumbnailCache(std::size_t budgetBytes = kDefaultBudget) : budget_(budgetBytes) {}
+
+    std::shared_ptr<const TileFacts> Find(const std::wstring& path, const FileStamp& stamp, int side);
     void Put(const std::wstring& path, const FileStamp& stamp, std::shared_ptr<const TileFacts> facts);
     std::size_t Count() const { return entries_.size(); }
+    std::size_t Bytes() const { return bytes_; }
 
 private:
     struct Entry {
         FileStamp stamp;
         std::shared_ptr<const TileFacts> facts;
+        std::size_t bytes = 0;
+        std::uint64_t used = 0;  // when it was last found or made
     };
+    // Forgets the entries used longest ago until a quarter of the budget is free.
+    void Shrink();
+
     std::map<std::wstring, Entry> entries_;  // by the path in upper case
+    std::size_t budget_;
+    std::size_t bytes_ = 0;
+    std::uint64_t clock_ = 0;
 };
 
 }  // namespace ui
