@@ -21,5 +21,8 @@ std::vector<Figure> MeasureView(const Setup& setup);
 
 // Selecting a 4096 x 4096 TGA against decoding it alone.
 std::vector<Figure> MeasureTgaSelection(const Setup& setup);
+// The overview of 1,000 JPEGs of 1024 x 1024: open, first screen and all against decoding them one after
+// another, reopening, answers to WM_NULL meanwhile, and the peak memory against the thumbnails' bytes.
+std::vector<Figure> MeasureOverview(const Setup& setup);
 
 }  // namespace bench

@@ -392,6 +392,14 @@ LRESULT Form::Dispatch(UINT msg, WPARAM wParam, LPARAM lParam)
             }
         }
         break;
+    case WM_NEXTDLGCTL: {
+        // The dialog manager moves the focus through this for a label's Alt key, as in a dialog.
+        const HWND target = LOWORD(lParam) ? reinterpret_cast<HWND>(wParam)
+                                           : GetNextDlgTabItem(hwnd, GetFocus(), wParam != 0);
+        if (target && IsChild(hwnd, target))
+            ::SetFocus(target);
+        return 0;
+    }
     case WM_CLOSE:
         if (onClose)
             Raise(onClose);

@@ -134,17 +134,28 @@ struct DecodeJob {
 DWORD WINAPI DecodeOnWorker(void* parameter)
 {
     auto& job = *static_cast<DecodeJob*>(parameter);
-    GuardedCall(L"decode a picture", [&] {
-        const HRESULT com = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
-        if (SUCCEEDED(com)) {
-            GuardedCall(L"decode a picture", [&] { job.picture = Decode(job.path, job.failure); });
-            CoUninitialize();
-        }
-    });
+    job.picture = DecodePicture(job.path, &job.failure);
     return 0;
 }
 
 }  // namespace
+
+std::optional<Picture> DecodePicture(const std::wstring& path, HRESULT* failure)
+{
+    std::optional<Picture> picture;
+    HRESULT ignored = E_FAIL;
+    HRESULT& why = failure ? *failure : ignored;
+    why = E_FAIL;
+    GuardedCall(L"decode a picture", [&] {
+        const HRESULT com = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+        // A thread in a single-threaded apartment decodes there.
+        if (SUCCEEDED(com) || com == RPC_E_CHANGED_MODE)
+            GuardedCall(L"decode a picture", [&] { picture = Decode(path, why); });
+        if (SUCCEEDED(com))
+            CoUninitialize();
+    });
+    return picture;
+}
 
 const std::uint8_t* Picture::Bits() const
 {

@@ -46,6 +46,10 @@ private:
 // its windows (see AnswerSentMessages), and nothing else.
 std::optional<Picture> LoadPicture(const std::wstring& path, HRESULT* failure = nullptr);
 
+// The same decoding on the calling thread, which it blocks until the picture is done: for worker
+// threads. Joins the multithreaded apartment for the call when the thread has none yet.
+std::optional<Picture> DecodePicture(const std::wstring& path, HRESULT* failure = nullptr);
+
 // Largest picture accepted, in pixels (width times height).
 constexpr long long kMaxPicturePixels = 256LL * 1024 * 1024;
 

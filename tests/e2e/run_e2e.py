@@ -49,6 +49,17 @@ def check(condition, message):
         raise CaseFailure(message)
 
 
+def ramp_image(width, height, step):
+    """Red climbs from the left edge and jumps back across it: a distinct seam."""
+    return bmp.Image(width, height, [[(x * step % 256, y, 0) for x in range(width)] for y in range(height)])
+
+
+def seamless_image(side):
+    """Red rises and falls along x, green along y: every step, across the edges too, is the same."""
+    return bmp.Image(side, side, [[(8 * min(x, side - x), 8 * min(y, side - y), 0) for x in range(side)]
+                                  for y in range(side)])
+
+
 class Layout:
     """Where the main window's controls are, from its inside size, by the program's layout rule."""
 
@@ -139,9 +150,19 @@ class Suite:
         photo = os.path.join(self.pics, "foto", "weg.bmp")
         subprocess.run(["convert", PHOTO_SOURCE, "-crop", "%dx%d+1100+1100" % PHOTO_SIZE, "+repage",
                         "-type", "TrueColor", "BMP3:" + photo], check=False, capture_output=True)
+        # A dozen pictures with seams of different strength, and one seamless picture among them.
+        os.makedirs(os.path.join(self.pics, "seams"))
+        for i in range(1, 12):
+            self.write_bmp(self.pic("seams", "a%d.bmp" % (100 + i)), ramp_image(24 + i, 20, 3 + i))
+        self.write_bmp(self.pic("seams", "m_nahtlos.bmp"), seamless_image(32))
         os.makedirs(os.path.join(self.pics, "alpha"))
         with open(os.path.join(self.pics, "alpha", "glas.png"), "wb") as f:
             f.write(png.encode_png(png.glass_image(*GLASS_TILE)))
+
+    def write_bmp(self, path, image):
+        with open(path, "wb") as f:
+            f.write(bmp.encode_bmp24(image))
+        self.images[path] = image
 
     def pic(self, folder, name):
         return os.path.join(self.pics, folder, name)
@@ -197,6 +218,17 @@ class Suite:
 
     def layout(self):
         return Layout(self.desktop, self.main)
+
+    def wait_overview(self, folder):
+        """The overview window of the folder, once shown."""
+        title = "Übersicht – " + windows_path(folder)
+
+        def probe():
+            for wid in self.desktop.search("--onlyvisible", "--name", "bersicht"):
+                if self.desktop.window_name(wid) == title:
+                    return wid
+            return None
+        return wait_until('the window "%s"' % title, probe, 15)
 
     # --- checks -----------------------------------------------------------------------------
 
@@ -1048,6 +1080,36 @@ class Suite:
         check(wrong is None, "background pixel %s is not the half-drop's" % (wrong,))
         return "half-drop 1/2 of l.bmp (27x16): the desktop background file is its 54x16 repeat unit"
 
+    def case_overview_opens(self):
+        d = self.desktop
+        folder = os.path.join(self.pics, "set1")
+        self.click_entry(folder, "b.bmp")
+        d.keys("ctrl+t")
+        overview = self.wait_overview(folder)
+        x, y, w, h = d.geometry(overview)
+        check(w > 300 and h > 200, "the overview is only %dx%d" % (w, h))
+        time.sleep(1.0)
+        d.screenshot("overview.png", self.main_window_crop(overview))
+        d.activate(overview)
+        d.keys("alt+F4")
+        d.wait_gone(overview, "the overview")
+        check(d.is_viewable(self.main), "the main window went with the overview")
+        return "Ctrl+T opened %r, %dx%d; Alt+F4 closed it, the main window stayed" % (
+            d.window_name(overview), w, h)
+
+    def case_overview_seamless_first(self):
+        d = self.desktop
+        folder = os.path.join(self.pics, "seams")
+        self.start_program([windows_path(self.pic("seams", "a103.bmp"))])
+        self.wait_tiled(self.image_of(self.pic("seams", "a103.bmp")))
+        d.keys("ctrl+t")
+        overview = self.wait_overview(folder)
+        time.sleep(1.5)  # a dozen small pictures: their seams are known by now
+        d.keys("alt+n", "Down", "Tab", "Home", "Return")
+        self.wait_tiled(self.image_of(self.pic("seams", "m_nahtlos.bmp")))
+        return "Alt+N, Down (seamless first), Tab, Home, Return in %r: m_nahtlos.bmp shown and its " \
+               "tiling on the clipboard" % d.window_name(overview)
+
 
 CASES = [
     ("start_without_arguments", "fresh"),
@@ -1073,6 +1135,8 @@ CASES = [
     ("view_pan", "main"),
     ("repeats", "rapport"),
     ("repeat_wallpaper", "rapport"),
+    ("overview_opens", "main"),
+    ("overview_seamless_first", "fresh"),
     ("clipboard_png_with_alpha", "fresh"),
     ("further_formats_listed_and_tiled", "fresh"),
     ("exif6_jpeg_tiled_upright", "fresh"),

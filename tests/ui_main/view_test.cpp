@@ -150,7 +150,7 @@ TEST_F(ViewTest, ThePopupMenuOffersTheAidsInOrderWithTheSeamLine)
     form_->PicW_ContextMenu(POINT{-1, -1});
     ASSERT_EQ(testsupport::MenuPresenter().shownMenus.size(), 1u);
     const std::vector<std::wstring>& items = testsupport::MenuPresenter().shownMenus[0];
-    ASSERT_EQ(items.size(), 11u);
+    ASSERT_EQ(items.size(), 12u);
     EXPECT_EQ(items[0], L"Um halbe Kachel versetzen\tStrg+H");
     EXPECT_EQ(items[1], L"Kachelgrenzen zeigen\tStrg+G");
     EXPECT_EQ(items[2].substr(0, 12), L"Vergrößerung");
@@ -159,10 +159,11 @@ TEST_F(ViewTest, ThePopupMenuOffersTheAidsInOrderWithTheSeamLine)
     EXPECT_EQ(items[6], L"Rapport speichern unter …");
     EXPECT_EQ(items[7], L"Als Desktophintergrund (gekachelt)");
     EXPECT_EQ(items[8], L"Nahtlos machen …\tStrg+N");
-    EXPECT_EQ(items[10].substr(0, 20), L"37 × 23 Pixel · Naht");
+    EXPECT_EQ(items[9], L"Übersicht des Ordners …\tStrg+T");
+    EXPECT_EQ(items[11].substr(0, 20), L"37 × 23 Pixel · Naht");
     EXPECT_EQ(testsupport::MenuPresenter().checked,
               (std::vector<std::wstring>{L"100 %\tStrg+0", L"Block\tStrg+1", L"Versatz 1/2"}));
-    EXPECT_EQ(testsupport::MenuPresenter().disabled, std::vector<std::wstring>{items[10]});
+    EXPECT_EQ(testsupport::MenuPresenter().disabled, std::vector<std::wstring>{items[11]});
     EXPECT_TRUE(form_->TileBorders());
 
     // Borders: a dotted line along the tile edges on the screen only.
@@ -171,7 +172,7 @@ TEST_F(ViewTest, ThePopupMenuOffersTheAidsInOrderWithTheSeamLine)
     EXPECT_EQ(shown.At(kWidth, 5) | shown.At(kWidth, 6), 0xFFFFFFu);
     EXPECT_EQ(shown.At(kWidth, 5) & shown.At(kWidth, 6), 0u);
     EXPECT_TRUE(IsTiling(ReadDc(form_->PicW.Hdc(), shown.width, shown.height), kWidth, kHeight, 7));
-    EXPECT_EQ(form_->SeamText(), items[10]);
+    EXPECT_EQ(form_->SeamText(), items[11]);
 }
 
 TEST_F(ViewTest, EveryZoomPanAndBorderShowsTheViewAsDrawnForItsOrigin)

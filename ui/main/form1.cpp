@@ -9,6 +9,7 @@
 #include "res/resource.h"
 #include "ui/main/layout.h"
 #include "ui/main/start_picture.h"
+#include "ui/overview/overview.h"
 
 namespace ui {
 

@@ -28,6 +28,8 @@
 
 namespace ui {
 
+class Overview;
+
 class Form1 : public forms::Form {
 public:
     Form1();
@@ -144,6 +146,11 @@ public:
     std::wstring SeamText();
     // After the tiling changed: the view redrawn from it, the seam line measured anew.
     void RefreshView();
+    // The overview of File1's folder: opened or brought up; a file chosen there is selected here.
+    void mnuOverview_Click();
+    void Overview_Choose(const std::wstring& name);
+    // The overview window while it exists (it is made on first use), else nullptr.
+    Overview* OverviewWindow() const { return overview_.get(); }
     void CopyDialog_Closed(bool accepted);
     void SaveSizeDialog_Closed(bool accepted);
     void RenameDialog_Closed(bool accepted);
@@ -229,6 +236,9 @@ private:
     unsigned selectionRuns_ = 0;     // File1_Click calls so far: a nested one makes an outer one's picture stale
     bool folderRefused_ = false;     // the last folder change could not list its files and was undone
     int quiet_ = 0;                  // start-up and drops report nothing: nesting count
+    std::unique_ptr<Overview> overview_;
+    // File1 shows another folder: the overview, when open, follows it.
+    void FollowFolderInOverview();
 };
 
 // The main window of the running program (nullptr before the first view and after it closed).

@@ -46,6 +46,7 @@ void Form1::Dir1_Change()
     const std::wstring folder = Dir1.Path();
     if (File1.SetPath(folder)) {
         lastGoodFolder_ = folder;
+        FollowFolderInOverview();
         return;
     }
     folderRefused_ = true;

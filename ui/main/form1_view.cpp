@@ -36,6 +36,7 @@ enum Accelerator : WORD {
     kAccelRepeatBrick = 22,
     kAccelRepeatMirror = 23,
     kAccelRepair = 30,
+    kAccelOverview = 40,
 };
 
 struct RepeatChoice {
@@ -91,6 +92,7 @@ std::vector<ACCEL> Form1::ViewKeys()
     for (const RepeatChoice& choice : kRepeats)
         add(choice.key, choice.accelerator);
     add('N', kAccelRepair);
+    add('T', kAccelOverview);
     return keys;
 }
 
@@ -104,6 +106,7 @@ void Form1::Form_Accelerator(WORD id)
     case kAccelZoomOut: StepZoom(-1, centre); break;
     case kAccelZoomReset: SetZoom(100, centre); break;
     case kAccelSave: mnuSaveTiling_Click(); break;
+    case kAccelOverview: mnuOverview_Click(); break;
     case kAccelRepair: mnuRepair_Click(); break;
     default:
         for (const RepeatChoice& choice : kRepeats) {
@@ -239,6 +242,7 @@ void Form1::PicW_ContextMenu(POINT screenPoint)
         forms::PopupMenu::Item(L"Als Desktophintergrund (gekachelt)", [this] { mnuWallpaper_Click(); })
             .Enabled(unitFits),
         forms::PopupMenu::Item(L"Nahtlos machen …\tStrg+N", [this] { mnuRepair_Click(); }).Enabled(shown_ != nullptr),
+        forms::PopupMenu::Item(L"Übersicht des Ordners …\tStrg+T", [this] { mnuOverview_Click(); }),
         forms::PopupMenu::Item(L"-"),
         forms::PopupMenu::Item(SeamText()).Enabled(false),
     });
