@@ -34,6 +34,10 @@ std::vector<Figure> MeasureSavingMemory(const Setup& setup);
 // The promised "PNG" of a 3840 x 2160 tiling and saving a 7680 x 4320 PNG, against WIC from memory.
 std::vector<Figure> MeasureOutputs(const Setup& setup);
 
+// The longest wait for the window's answer while a 4096 x 4096 JPEG decodes and while a 30000 x 30000
+// PNG is saved, and how soon a cancelled save has ended with no file left; in milliseconds.
+std::vector<Figure> MeasureJobs(const Setup& setup);
+
 // Makes the browsing folder when it is missing or incomplete; false when it cannot be made.
 bool PrepareBrowseFolder(const std::wstring& folder);
 

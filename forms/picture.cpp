@@ -6,9 +6,10 @@
 #include <algorithm>
 #include <climits>
 #include <cstdint>
+#include <cwchar>
+#include <functional>
 #include <vector>
 
-#include "forms/events.h"
 #include "forms/skip.h"
 #include "imaging/composite.h"
 
@@ -38,36 +39,45 @@ void WidenRows(const std::uint8_t* source, std::size_t sourceStride, std::uint8_
 }
 
 // Decodes into a fresh DIB section; every WIC object is gone (and the file closed) on return.
-// Needs COM on the calling thread.
-std::optional<Picture> Decode(const std::wstring& path)
+// Needs COM on the calling thread. `failure` receives why there is no picture.
+std::optional<Picture> Decode(const std::wstring& path, const std::function<bool()>& cancelled, HRESULT& failure)
 {
+    // Each failed step names its reason; a refusal of this program's own gives E_FAIL or E_OUTOFMEMORY.
+    const auto fails = [&failure](HRESULT result) {
+        failure = FAILED(result) ? result : E_FAIL;
+        return FAILED(result);
+    };
     ComPtr<IWICImagingFactory> factory;
-    if (FAILED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&factory))))
+    if (fails(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&factory))))
         return std::nullopt;
 
     // Declared first so that it is released last, after the frame and the converter.
     ComPtr<IWICBitmapDecoder> decoder;
-    if (FAILED(factory->CreateDecoderFromFilename(path.c_str(), nullptr, GENERIC_READ, WICDecodeMetadataCacheOnDemand,
+    if (fails(factory->CreateDecoderFromFilename(path.c_str(), nullptr, GENERIC_READ, WICDecodeMetadataCacheOnDemand,
                                                   &decoder)))
         return std::nullopt;
     UINT frames = 0;
-    if (FAILED(decoder->GetFrameCount(&frames)) || frames == 0)
+    if (fails(decoder->GetFrameCount(&frames)) || (frames == 0 && fails(WINCODEC_ERR_FRAMEMISSING)))
         return std::nullopt;
     ComPtr<IWICBitmapFrameDecode> frame;
-    if (FAILED(decoder->GetFrame(0, &frame)))
+    if (fails(decoder->GetFrame(0, &frame)))
         return std::nullopt;
 
     UINT width = 0;
     UINT height = 0;
-    if (FAILED(frame->GetSize(&width, &height)) || width == 0 || height == 0)
+    if (fails(frame->GetSize(&width, &height)) || ((width == 0 || height == 0) && fails(WINCODEC_ERR_BADIMAGE)))
         return std::nullopt;
     const std::uint64_t pixels = std::uint64_t{width} * height;
-    if (width > 0x7fffffffu || height > 0x7fffffffu || pixels > std::uint64_t(kMaxPicturePixels))
+    if (width > 0x7fffffffu || height > 0x7fffffffu || pixels > std::uint64_t(kMaxPicturePixels)) {
+        failure = E_OUTOFMEMORY;
         return std::nullopt;
+    }
     const std::uint64_t stride = std::uint64_t{width} * 4;
     const std::uint64_t bytes = stride * height;
-    if (stride > UINT_MAX || bytes > UINT_MAX)
+    if (stride > UINT_MAX || bytes > UINT_MAX) {
+        failure = E_OUTOFMEMORY;
         return std::nullopt;
+    }
 
     // JPEGs and most BMPs come as 24-bit BGR, widened here; everything else through WIC's converter.
     WICPixelFormatGUID format{};
@@ -77,10 +87,10 @@ std::optional<Picture> Decode(const std::wstring& path)
         source = frame;
     } else {
         ComPtr<IWICFormatConverter> converter;
-        if (FAILED(factory->CreateFormatConverter(&converter)))
+        if (fails(factory->CreateFormatConverter(&converter)))
             return std::nullopt;
         // Straight alpha, as the file holds it: the clipboard and saved files give it on unchanged.
-        if (FAILED(converter->Initialize(frame.Get(), GUID_WICPixelFormat32bppBGRA, WICBitmapDitherTypeNone, nullptr,
+        if (fails(converter->Initialize(frame.Get(), GUID_WICPixelFormat32bppBGRA, WICBitmapDitherTypeNone, nullptr,
                                          0.0, WICBitmapPaletteTypeCustom)))
             return std::nullopt;
         source = converter;
@@ -88,17 +98,23 @@ std::optional<Picture> Decode(const std::wstring& path)
 
     void* bits = nullptr;
     UniqueHbitmap dib = CreateDib32(static_cast<int>(width), static_cast<int>(height), &bits);
-    if (!dib || !bits)
+    if (!dib || !bits) {
+        failure = E_OUTOFMEMORY;
         return std::nullopt;
+    }
     auto* const target = static_cast<std::uint8_t*>(bits);
     const std::uint64_t sourceStride = widen ? std::uint64_t{width} * 3 : stride;
     const UINT bandRows = static_cast<UINT>(std::clamp<std::uint64_t>(kBandBytes / sourceStride, 1, height));
     std::vector<std::uint8_t> band(widen ? static_cast<std::size_t>(sourceStride * bandRows) : 0);
     for (UINT top = 0; top < height; top += bandRows) {
+        if (cancelled && cancelled()) {
+            failure = E_ABORT;
+            return std::nullopt;
+        }
         const UINT rows = std::min(bandRows, height - top);
         const WICRect rect{0, static_cast<INT>(top), static_cast<INT>(width), static_cast<INT>(rows)};
         std::uint8_t* const out = widen ? band.data() : target + stride * top;
-        if (FAILED(source->CopyPixels(&rect, static_cast<UINT>(sourceStride), static_cast<UINT>(sourceStride * rows),
+        if (fails(source->CopyPixels(&rect, static_cast<UINT>(sourceStride), static_cast<UINT>(sourceStride * rows),
                                       out)))
             return std::nullopt;
         if (widen)
@@ -107,25 +123,6 @@ std::optional<Picture> Decode(const std::wstring& path)
     }
     const bool hasAlpha = !widen && !imaging::AllOpaque(target, static_cast<int>(pixels));
     return Picture(std::move(dib), static_cast<int>(width), static_cast<int>(height), hasAlpha, false);
-}
-
-// A picture decoded on a thread of its own, with COM of its own.
-struct DecodeJob {
-    std::wstring path;
-    std::optional<Picture> picture;
-};
-
-DWORD WINAPI DecodeOnWorker(void* parameter)
-{
-    auto& job = *static_cast<DecodeJob*>(parameter);
-    GuardedCall(L"decode a picture", [&] {
-        const HRESULT com = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
-        if (SUCCEEDED(com)) {
-            GuardedCall(L"decode a picture", [&] { job.picture = Decode(job.path); });
-            CoUninitialize();
-        }
-    });
-    return 0;
 }
 
 }  // namespace
@@ -158,37 +155,49 @@ UniqueHbitmap CreateDib32(int width, int height, void** bits)
     return bitmap;
 }
 
+DecodedPicture DecodePicture(const std::wstring& path, const std::function<bool()>& cancelled)
+{
+    DecodedPicture result;
+    if (path.empty()) {
+        result.failure = HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND);
+        return result;
+    }
+    HRESULT failure = S_OK;
+    GuardedCall(L"decode a picture", [&] { result.picture = Decode(path, cancelled, failure); });
+    if (!result.picture)
+        result.failure = FAILED(failure) ? failure : E_FAIL;
+    return result;
+}
+
 std::optional<Picture> LoadPicture(const std::wstring& path)
 {
-    if (path.empty())
-        return std::nullopt;
-    // A large JPEG takes a quarter of a second to decode. Meanwhile this thread answers what other
-    // threads and programs send to its windows (the clipboard among them), so they never find it hung.
-    // The process keeps a multithreaded apartment: each decoding thread joins it, instead of making
-    // one and tearing it down (with the codecs' libraries) for every picture.
-    static const bool apartment = [] {
-        CO_MTA_USAGE_COOKIE cookie{};
-        return SUCCEEDED(CoIncrementMTAUsage(&cookie));
-    }();
-    SkipIfFalse(apartment, L"keep the multithreaded apartment");
-    DecodeJob job{path, std::nullopt};
-    const UniqueKernelHandle worker(CreateThread(nullptr, 0, &DecodeOnWorker, &job, 0, nullptr));
-    if (!SkipIfFalse(worker.get() != nullptr, L"start a decoding thread"))
-        return Decode(path);
-    const HANDLE waitFor = worker.get();
-    {
-        // However this scope is left, the thread has ended before the job goes.
-        struct AwaitThread {
-            HANDLE thread;
-            ~AwaitThread() { WaitForSingleObject(thread, INFINITE); }
-        } const awaited{waitFor};
-        // Only sent messages are answered: input and COM calls into this thread wait for the picture.
-        AnswerSentMessages();
-        while (MsgWaitForMultipleObjectsEx(1, &waitFor, INFINITE, QS_SENDMESSAGE, MWMO_INPUTAVAILABLE) ==
-               WAIT_OBJECT_0 + 1)
-            AnswerSentMessages();
+    return std::move(DecodePicture(path).picture);
+}
+
+std::wstring FailureReason(HRESULT failure)
+{
+    if (!FAILED(failure) || failure == E_FAIL)
+        return {};
+    wchar_t* text = nullptr;
+    const DWORD length = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+                                            FORMAT_MESSAGE_IGNORE_INSERTS,
+                                        nullptr, static_cast<DWORD>(failure), 0, reinterpret_cast<wchar_t*>(&text), 0,
+                                        nullptr);
+    const UniqueHlocal owned(text);
+    std::wstring reason(text && length > 0 ? text : L"");
+    // One line without the trailing break and full stop's blanks.
+    while (!reason.empty() && (reason.back() == L'\n' || reason.back() == L'\r' || reason.back() == L' '))
+        reason.pop_back();
+    for (wchar_t& c : reason) {
+        if (c == L'\r' || c == L'\n')
+            c = L' ';
     }
-    return std::move(job.picture);
+    if (reason.empty()) {
+        wchar_t code[32] = {};
+        std::swprintf(code, 32, L"Fehler 0x%08lX", static_cast<unsigned long>(failure));
+        reason = code;
+    }
+    return reason;
 }
 
 }  // namespace forms

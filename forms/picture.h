@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -37,11 +38,21 @@ private:
     bool premultiplied_ = true;
 };
 
-// Decodes the first frame (page) of a BMP, GIF, JPEG, TIFF, PNG or ICO file completely and
-// releases the file before returning, so it can be renamed or deleted while it is shown.
-// Nothing on failure: missing, unreadable, damaged, or too large to hold. While it decodes, the
-// calling thread answers messages sent to its windows (see AnswerSentMessages), and nothing else.
+// A decoded picture, or why there is none.
+struct DecodedPicture {
+    std::optional<Picture> picture;
+    HRESULT failure = S_OK;  // the failing step's result when there is no picture (E_ABORT: cancelled)
+};
+
+// Decodes the first frame (page) of a BMP, GIF, JPEG, TIFF, PNG or ICO file completely, on the
+// calling thread (which has COM), and releases the file before returning, so it can be renamed or
+// deleted while it is shown. No picture when the file is missing, unreadable, damaged or too large
+// to hold, or when `cancelled` (polled between bands of rows) says so. Meant for a job's thread.
+DecodedPicture DecodePicture(const std::wstring& path, const std::function<bool()>& cancelled = nullptr);
+// The same, for callers that need no reason.
 std::optional<Picture> LoadPicture(const std::wstring& path);
+// The system's one-line text for a decoding failure; empty when there is none to give.
+std::wstring FailureReason(HRESULT failure);
 
 // Largest picture accepted, in pixels (width times height).
 constexpr long long kMaxPicturePixels = 256LL * 1024 * 1024;

@@ -2,6 +2,9 @@
 
 #include "ui/main/form1.h"
 
+#include <algorithm>
+#include <functional>
+
 #include "common/commands.h"
 #include "forms/file_dialog.h"
 #include "imaging/save.h"
@@ -13,6 +16,9 @@ namespace ui {
 
 void Form1::mnuSaveTiling_Click()
 {
+    // One output at a time, and only of a picture that could be read.
+    if (!OutputsAvailable())
+        return;
     // The primary monitor's size is the first proposal: a tiling to fill the screen.
     SaveSizeDialog().Start(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
     DisableWhileDialogIsUp(SaveSizeDialog());
@@ -20,8 +26,7 @@ void Form1::mnuSaveTiling_Click()
 
 void Form1::SaveSizeDialog_Closed(bool accepted)
 {
-    // Pending events may have closed the main window.
-    if (!accepted || !IsLoaded())
+    if (!accepted || !IsLoaded() || !OutputsAvailable())
         return;
     const int width = SaveSizeDialog().ChosenWidth;
     const int height = SaveSizeDialog().ChosenHeight;
@@ -34,31 +39,79 @@ void Form1::SaveSizeDialog_Closed(bool accepted)
     const std::optional<std::wstring> chosen =
         forms::AskSavePath(Hwnd(), L"Kachelung speichern unter", ProposedTilingName(pictureName, width, height),
                            TilingFileTypes(), typeIndex);
-    if (!chosen)
+    if (!chosen || !OutputsAvailable())
         return;
     const TilingTarget target = ResolveTilingTarget(*chosen, typeIndex);
-    const imaging::SaveResult result =
-        imaging::SaveTilingToFile(target.path, target.format, tile.pixels, width, height, tile.background);
-    if (result.ok)
+    SaveTileAs(tile, target.path, target.format, width, height);
+}
+
+void Form1::SaveTilingAs(const std::wstring& path, imaging::ImageFormat format, int width, int height)
+{
+    SaveTileAs(CurrentTile(), path, format, width, height);
+}
+
+void Form1::SaveTileAs(const TileSource& tile, const std::wstring& path, imaging::ImageFormat format, int width,
+                       int height)
+{
+    if (tile.pixels.Empty() || !OutputsAvailable())
         return;
-    std::wstring title;  // ShowMessage puts the program's title in
-    Commands::ShowMessage(L"Die Datei '" + target.path + L"' konnte nicht gespeichert werden." + Commands::CrLf +
-                              imaging::DescribeError(result),
-                          Commands::kMsgWarning, title);
+    // Written on a job's thread; the tile's owner keeps its pixels alive until the job is done.
+    StartOutput(L"Kachelung wird gespeichert", [path, format, tile, width, height](forms::JobContext& job) {
+        const imaging::SaveResult result = imaging::SaveTilingToFile(
+            path, format, tile.pixels, width, height, tile.background, [&job](int done, int rows) {
+                job.SetProgress(static_cast<int>(100LL * done / std::max(rows, 1)));
+                return !job.Cancelled();
+            });
+        if (result.ok || result.error == E_ABORT)
+            return std::wstring();
+        return L"Die Datei '" + path + L"' konnte nicht gespeichert werden." + Commands::CrLf +
+               imaging::DescribeError(result);
+    });
 }
 
 void Form1::mnuWallpaper_Click()
 {
+    if (!OutputsAvailable())
+        return;
     const TileSource tile = CurrentTile();
     if (tile.pixels.Empty())
         return;
-    const imaging::SaveResult result = SetTiledWallpaper(tile.pixels, tile.background);
-    if (result.ok)
+    StartOutput(L"Desktophintergrund wird gesetzt", [tile](forms::JobContext&) {
+        const imaging::SaveResult result = SetTiledWallpaper(tile.pixels, tile.background);
+        if (result.ok)
+            return std::wstring();
+        return L"Der Desktophintergrund konnte nicht gesetzt werden." + Commands::CrLf + WallpaperFilePath() +
+               Commands::CrLf + imaging::DescribeError(result);
+    });
+}
+
+void Form1::StartOutput(const std::wstring& title, std::function<std::wstring(forms::JobContext&)> write)
+{
+    saveJob_ = forms::Job::Start(Hwnd(), [this, write](forms::JobContext& job) -> forms::JobResult {
+        const std::wstring failure = write(job);
+        return [this, failure] { OutputEnded(failure); };
+    });
+    if (!saveJob_.Started())
         return;
-    std::wstring title;
-    Commands::ShowMessage(L"Der Desktophintergrund konnte nicht gesetzt werden." + Commands::CrLf +
-                              WallpaperFilePath() + Commands::CrLf + imaging::DescribeError(result),
-                          Commands::kMsgWarning, title);
+    // Shown once the work has lasted half a second; Escape and "Abbrechen" stop it.
+    saveProgress_.onCancel = [this] { CancelSave(); };
+    saveProgress_.Open(Hwnd(), title, [this] { return saveJob_.Progress(); });
+}
+
+void Form1::CancelSave()
+{
+    // The work stops at its next strip and removes its temporary file; nothing of it is shown any more.
+    saveJob_.Cancel();
+    saveProgress_.Close();
+}
+
+void Form1::OutputEnded(const std::wstring& failure)
+{
+    saveProgress_.Close();
+    if (failure.empty())
+        return;
+    std::wstring title;  // ShowMessage puts the program's title in
+    Commands::ShowMessage(failure, Commands::kMsgWarning, title);
 }
 
 }  // namespace ui
