@@ -84,8 +84,10 @@ std::vector<Figure> MeasureJobs(const Setup& setup)
     CreateDirectoryW(folder.c_str(), nullptr);
     CreateDirectoryW(outFolder.c_str(), nullptr);
     const std::wstring image = folder + L"gross4096.jpg";
+    // The picture first: the window lists its folder when it opens.
+    const bool written = WriteJpeg(image, kDecodeSide, kDecodeSide);
     BenchWindow window(folder);
-    if (!WriteJpeg(image, kDecodeSide, kDecodeSide) || !window.Ok() || window.PointAt(L"gross4096.jpg") < 0) {
+    if (!written || !window.Ok() || window.PointAt(L"gross4096.jpg") < 0) {
         for (Figure* figure : {&decode, &save, &cancel}) {
             figure->detail = "the main window or its image could not be set up";
             Report(*figure);
