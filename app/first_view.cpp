@@ -5,8 +5,8 @@
 #include <memory>
 
 #include "common/commands.h"
-#include "forms/events.h"
-#include "forms/picture.h"
+#include "forms/jobs.h"
+#include "forms/skip.h"
 #include "ui/main/form1.h"
 
 namespace AppModul {
@@ -31,16 +31,17 @@ bool OpenFirstView(ui::Form1& form)
         form.Drive1.SetDrive(StartFile.substr(0, 2));
         form.Dir1.SetPath(folder);
         form.File1.SetPath(folder);
-        if (auto picture = forms::LoadPicture(StartFile))
-            form.ShowPicture(std::move(*picture));
+        // Selecting it starts showing it; a file the list does not show is shown all the same, and
+        // where it cannot be read the built-in tile stays. Either way it is decoded as a job, and a
+        // selection the user makes meanwhile wins.
         SelectListEntry(form.File1, GetFileName(StartFile));
-    } else {
-        form.Drive1.SetDrive(TilesFolder.substr(0, 2));
-        form.Dir1.SetPath(TilesFolder);
-        form.File1.SetPath(TilesFolder);
+        if (!form.SelectionRunning())
+            form.ShowFileAsJob(StartFile, true);
+        return true;
     }
-
-    forms::DoEvents();
+    form.Drive1.SetDrive(TilesFolder.substr(0, 2));
+    form.Dir1.SetPath(TilesFolder);
+    form.File1.SetPath(TilesFolder);
     TilePicture(form.PicW, form.PicM);
     form.RefreshView();
     form.CopyPreviewToClipboard();
@@ -48,6 +49,8 @@ bool OpenFirstView(ui::Form1& form)
 }
 
 namespace {
+// How long the end of the program waits for cancelled jobs to end.
+constexpr DWORD kJobsEndMs = 3000;
 // The main window lives until the program ends; EndProgram releases it while OLE is still up.
 std::unique_ptr<ui::Form1> mainForm;
 }  // namespace
@@ -69,6 +72,8 @@ void EndProgram()
 {
     ui::SetMainForm(nullptr);
     mainForm.reset();
+    // The window's jobs were cancelled with it; a save removes its temporary file before its thread ends.
+    forms::SkipIfFalse(forms::EndJobs(kJobsEndMs), L"end the jobs");
 }
 
 }  // namespace AppModul

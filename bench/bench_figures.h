@@ -36,6 +36,9 @@ std::vector<Figure> MeasureOutputs(const Setup& setup);
 
 // "Nahtlos machen": method 1 against decoding, the dialog's preview, answers during a large repair.
 std::vector<Figure> MeasureRepair(const Setup& setup);
+// The longest wait for the window's answer while a 4096 x 4096 JPEG decodes and while a 30000 x 30000
+// PNG is saved, and how soon a cancelled save has ended with no file left; in milliseconds.
+std::vector<Figure> MeasureJobs(const Setup& setup);
 
 // Makes the browsing folder when it is missing or incomplete; false when it cannot be made.
 bool PrepareBrowseFolder(const std::wstring& folder);

@@ -186,9 +186,9 @@ std::vector<Figure> MeasureKeyboardBrowsing(const Setup& setup)
     bool arrived = true;
     for (int i = 0; i < setup.repetitions; ++i) {
         window.PointAt(lastName);
-        selections.push_back(TimeMs([&] { form.File1_Click(); }));
+        selections.push_back(TimeMs([&] { SelectAndShow(form); }));
         window.PointAt(PhotoName(0));
-        form.File1_Click();
+        SelectAndShow(form);
         form.File1.SetFocus();
         forms::DoEvents();
         const Run run = HoldDownKey(form, lastName);

@@ -1,6 +1,6 @@
 // quadrino_bench [--data FOLDER] [--work FOLDER] [--repetitions N] [--only GROUP]
 // GROUP picks one group of figures by name (memory, tiling, selection, browsing, outputs, leaks,
-// keyboard, startup, view, overview); without it all run.
+// keyboard, startup, view, overview, jobs); without it all run.
 // Prints one line per figure: its ratio, the target and the two measurements behind it.
 
 #include <windows.h>
@@ -108,6 +108,8 @@ int wmain(int argc, wchar_t** argv)
         run(bench::MeasureView(setup));
     if (wanted(L"overview"))
         run(bench::MeasureOverview(setup));
+    if (wanted(L"jobs"))
+        run(bench::MeasureJobs(setup));
     std::printf("%s\n", allOk ? "all figures within their targets" : "SOME FIGURES OVER TARGET");
     std::fflush(stdout);
     OleUninitialize();

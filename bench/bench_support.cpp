@@ -49,6 +49,15 @@ BenchWindow::~BenchWindow()
     forms::DoEvents();
 }
 
+void AwaitSelection(ui::Form1& form)
+{
+    const double until = NowMs() + 30000;
+    while (form.SelectionRunning() && NowMs() < until) {
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
+        forms::DoEvents();
+    }
+}
+
 bool BenchWindow::SizePreview(int width, int height)
 {
     ui::Form1& form = *form_;

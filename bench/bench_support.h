@@ -76,6 +76,15 @@ private:
     bool ok_ = false;
 };
 
+// Handles the window's events until the selection being decoded is shown, as the loop would.
+void AwaitSelection(ui::Form1& form);
+// A selection as the user makes it: the click, then the loop until its picture is shown.
+inline void SelectAndShow(ui::Form1& form)
+{
+    form.File1_Click();
+    AwaitSelection(form);
+}
+
 // The folder this program was started from, with a trailing backslash.
 std::wstring ProgramFolder();
 

@@ -4,7 +4,6 @@
 
 #include <cmath>
 
-#include "forms/events.h"
 #include "forms/form.h"
 #include "forms/skip.h"
 
@@ -34,14 +33,12 @@ void CenterForm(forms::Form& form)
 void SetTopMost(forms::Form& form)
 {
     forms::SkipIfFalse(SetWindowPos(form.Hwnd(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE), L"top most");
-    forms::DoEvents();
 }
 
 void SetAlwaysOnTop(forms::Form& form, bool state)
 {
     const HWND order = state ? HWND_TOPMOST : HWND_NOTOPMOST;
     forms::SkipIfFalse(SetWindowPos(form.Hwnd(), order, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE), L"always on top");
-    forms::DoEvents();
 }
 
 }  // namespace Commands

@@ -97,6 +97,12 @@ struct HkeyTraits {
     static void Close(Handle h) { RegCloseKey(h); }
 };
 
+struct HlocalTraits {  // memory the system allocated for the caller (FormatMessage)
+    using Handle = void*;
+    static Handle Invalid() { return nullptr; }
+    static void Close(Handle h) { LocalFree(h); }
+};
+
 using UniqueHwnd = UniqueHandle<HwndTraits>;
 using UniqueHdc = UniqueHandle<HdcTraits>;
 using UniqueHbitmap = UniqueHandle<GdiObjectTraits<HBITMAP>>;
@@ -110,6 +116,7 @@ using UniqueHaccel = UniqueHandle<HaccelTraits>;
 using UniqueFind = UniqueHandle<FindHandleTraits>;
 using UniqueHglobal = UniqueHandle<HglobalTraits>;
 using UniqueHkey = UniqueHandle<HkeyTraits>;
+using UniqueHlocal = UniqueHandle<HlocalTraits>;
 
 // Selects a GDI object into a DC for the lifetime of the guard.
 class SelectGuard {

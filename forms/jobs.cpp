@@ -26,12 +26,14 @@ struct JobContext::State {
     // The result goes without being applied; it is destroyed here, on whichever thread drops it.
     void Drop()
     {
-        JobResult dropped;
         {
-            const std::lock_guard<std::mutex> held(lock);
-            dropped = std::move(result);
-            result = nullptr;
-        }
+            JobResult dropped;
+            {
+                const std::lock_guard<std::mutex> held(lock);
+                dropped = std::move(result);
+                result = nullptr;
+            }
+        }  // gone before anyone is told the job has ended
         ended = true;
     }
 };
@@ -168,7 +170,14 @@ Job Job::Start(HWND target, JobWork work)
 
 bool Job::Running() const
 {
-    return state_ && !state_->ended;
+    if (!state_ || state_->ended)
+        return false;
+    // Its message went with a window that is gone: the result can never be applied.
+    if (state_->finished && !IsWindow(state_->target)) {
+        state_->Drop();
+        return false;
+    }
+    return true;
 }
 
 bool Job::Finished() const

@@ -6,9 +6,10 @@
 #include <algorithm>
 #include <climits>
 #include <cstdint>
+#include <cwchar>
+#include <functional>
 #include <vector>
 
-#include "forms/events.h"
 #include "forms/picture_formats.h"
 #include "forms/picture_upright.h"
 #include "forms/skip.h"
@@ -40,11 +41,16 @@ void WidenRows(const std::uint8_t* source, std::size_t sourceStride, std::uint8_
 }
 
 // Decodes into a fresh DIB section; every WIC object is gone (and the file closed) on return.
-// Needs COM on the calling thread.
-std::optional<Picture> Decode(const std::wstring& path, HRESULT& failure)
+// Needs COM on the calling thread. `failure` receives why there is no picture.
+std::optional<Picture> Decode(const std::wstring& path, const std::function<bool()>& cancelled, HRESULT& failure)
 {
+    // Each failed step names its reason; a refusal of this program's own gives E_FAIL or E_OUTOFMEMORY.
+    const auto fails = [&failure](HRESULT result) {
+        failure = FAILED(result) ? result : E_FAIL;
+        return FAILED(result);
+    };
     ComPtr<IWICImagingFactory> factory;
-    if (FAILED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&factory))))
+    if (fails(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&factory))))
         return std::nullopt;
 
     // Declared first so that it is released last, after the frame and the converter.
@@ -61,25 +67,29 @@ std::optional<Picture> Decode(const std::wstring& path, HRESULT& failure)
     failure = E_FAIL;
     // ----
     UINT frames = 0;
-    if (FAILED(decoder->GetFrameCount(&frames)) || frames == 0)
+    if (fails(decoder->GetFrameCount(&frames)) || (frames == 0 && fails(WINCODEC_ERR_FRAMEMISSING)))
         return std::nullopt;
     ComPtr<IWICBitmapFrameDecode> frame;
-    if (FAILED(decoder->GetFrame(0, &frame)))
+    if (fails(decoder->GetFrame(0, &frame)))
         return std::nullopt;
     // Camera pictures are turned upright at the end (picture_upright.h).
     const int orientation = ExifOrientation(decoder.Get(), frame.Get(), path);
 
     UINT width = 0;
     UINT height = 0;
-    if (FAILED(frame->GetSize(&width, &height)) || width == 0 || height == 0)
+    if (fails(frame->GetSize(&width, &height)) || ((width == 0 || height == 0) && fails(WINCODEC_ERR_BADIMAGE)))
         return std::nullopt;
     const std::uint64_t pixels = std::uint64_t{width} * height;
-    if (width > 0x7fffffffu || height > 0x7fffffffu || pixels > std::uint64_t(kMaxPicturePixels))
+    if (width > 0x7fffffffu || height > 0x7fffffffu || pixels > std::uint64_t(kMaxPicturePixels)) {
+        failure = E_OUTOFMEMORY;
         return std::nullopt;
+    }
     const std::uint64_t stride = std::uint64_t{width} * 4;
     const std::uint64_t bytes = stride * height;
-    if (stride > UINT_MAX || bytes > UINT_MAX)
+    if (stride > UINT_MAX || bytes > UINT_MAX) {
+        failure = E_OUTOFMEMORY;
         return std::nullopt;
+    }
 
     // JPEGs and most BMPs come as 24-bit BGR, widened here; everything else through WIC's converter.
     WICPixelFormatGUID format{};
@@ -89,10 +99,10 @@ std::optional<Picture> Decode(const std::wstring& path, HRESULT& failure)
         source = frame;
     } else {
         ComPtr<IWICFormatConverter> converter;
-        if (FAILED(factory->CreateFormatConverter(&converter)))
+        if (fails(factory->CreateFormatConverter(&converter)))
             return std::nullopt;
         // Straight alpha, as the file holds it: the clipboard and saved files give it on unchanged.
-        if (FAILED(converter->Initialize(frame.Get(), GUID_WICPixelFormat32bppBGRA, WICBitmapDitherTypeNone, nullptr,
+        if (fails(converter->Initialize(frame.Get(), GUID_WICPixelFormat32bppBGRA, WICBitmapDitherTypeNone, nullptr,
                                          0.0, WICBitmapPaletteTypeCustom)))
             return std::nullopt;
         source = converter;
@@ -100,17 +110,23 @@ std::optional<Picture> Decode(const std::wstring& path, HRESULT& failure)
 
     void* bits = nullptr;
     UniqueHbitmap dib = CreateDib32(static_cast<int>(width), static_cast<int>(height), &bits);
-    if (!dib || !bits)
+    if (!dib || !bits) {
+        failure = E_OUTOFMEMORY;
         return std::nullopt;
+    }
     auto* const target = static_cast<std::uint8_t*>(bits);
     const std::uint64_t sourceStride = widen ? std::uint64_t{width} * 3 : stride;
     const UINT bandRows = static_cast<UINT>(std::clamp<std::uint64_t>(kBandBytes / sourceStride, 1, height));
     std::vector<std::uint8_t> band(widen ? static_cast<std::size_t>(sourceStride * bandRows) : 0);
     for (UINT top = 0; top < height; top += bandRows) {
+        if (cancelled && cancelled()) {
+            failure = E_ABORT;
+            return std::nullopt;
+        }
         const UINT rows = std::min(bandRows, height - top);
         const WICRect rect{0, static_cast<INT>(top), static_cast<INT>(width), static_cast<INT>(rows)};
         std::uint8_t* const out = widen ? band.data() : target + stride * top;
-        if (FAILED(source->CopyPixels(&rect, static_cast<UINT>(sourceStride), static_cast<UINT>(sourceStride * rows),
+        if (fails(source->CopyPixels(&rect, static_cast<UINT>(sourceStride), static_cast<UINT>(sourceStride * rows),
                                       out)))
             return std::nullopt;
         if (widen)
@@ -124,38 +140,7 @@ std::optional<Picture> Decode(const std::wstring& path, HRESULT& failure)
                           orientation);
 }
 
-// A picture decoded on a thread of its own, with COM of its own.
-struct DecodeJob {
-    std::wstring path;
-    std::optional<Picture> picture;
-    HRESULT failure = E_FAIL;
-};
-
-DWORD WINAPI DecodeOnWorker(void* parameter)
-{
-    auto& job = *static_cast<DecodeJob*>(parameter);
-    job.picture = DecodePicture(job.path, &job.failure);
-    return 0;
-}
-
 }  // namespace
-
-std::optional<Picture> DecodePicture(const std::wstring& path, HRESULT* failure)
-{
-    std::optional<Picture> picture;
-    HRESULT ignored = E_FAIL;
-    HRESULT& why = failure ? *failure : ignored;
-    why = E_FAIL;
-    GuardedCall(L"decode a picture", [&] {
-        const HRESULT com = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
-        // A thread in a single-threaded apartment decodes there.
-        if (SUCCEEDED(com) || com == RPC_E_CHANGED_MODE)
-            GuardedCall(L"decode a picture", [&] { picture = Decode(path, why); });
-        if (SUCCEEDED(com))
-            CoUninitialize();
-    });
-    return picture;
-}
 
 const std::uint8_t* Picture::Bits() const
 {
@@ -185,41 +170,55 @@ UniqueHbitmap CreateDib32(int width, int height, void** bits)
     return bitmap;
 }
 
+DecodedPicture DecodePicture(const std::wstring& path, const std::function<bool()>& cancelled)
+{
+    DecodedPicture result;
+    if (path.empty()) {
+        result.failure = HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND);
+        return result;
+    }
+    HRESULT failure = S_OK;
+    GuardedCall(L"decode a picture", [&] {
+        const HRESULT com = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+        // A thread in a single-threaded apartment decodes there.
+        if (SUCCEEDED(com) || com == RPC_E_CHANGED_MODE)
+            GuardedCall(L"decode a picture", [&] { result.picture = Decode(path, cancelled, failure); });
+        else
+            failure = com;
+        if (SUCCEEDED(com))
+            CoUninitialize();
+    });
+    if (!result.picture)
+        result.failure = FAILED(failure) ? failure : E_FAIL;
+    return result;
+}
+
 std::optional<Picture> LoadPicture(const std::wstring& path, HRESULT* failure)
 {
-    HRESULT ignored = E_FAIL;
-    HRESULT& why = failure ? *failure : ignored;
-    why = E_INVALIDARG;
-    if (path.empty())
-        return std::nullopt;
-    // A large JPEG takes a quarter of a second to decode. Meanwhile this thread answers what other
-    // threads and programs send to its windows (the clipboard among them), so they never find it hung.
-    // The process keeps a multithreaded apartment: each decoding thread joins it, instead of making
-    // one and tearing it down (with the codecs' libraries) for every picture.
-    static const bool apartment = [] {
-        CO_MTA_USAGE_COOKIE cookie{};
-        return SUCCEEDED(CoIncrementMTAUsage(&cookie));
-    }();
-    SkipIfFalse(apartment, L"keep the multithreaded apartment");
-    DecodeJob job{path, std::nullopt};
-    const UniqueKernelHandle worker(CreateThread(nullptr, 0, &DecodeOnWorker, &job, 0, nullptr));
-    if (!SkipIfFalse(worker.get() != nullptr, L"start a decoding thread"))
-        return Decode(path, why);
-    const HANDLE waitFor = worker.get();
-    {
-        // However this scope is left, the thread has ended before the job goes.
-        struct AwaitThread {
-            HANDLE thread;
-            ~AwaitThread() { WaitForSingleObject(thread, INFINITE); }
-        } const awaited{waitFor};
-        // Only sent messages are answered: input and COM calls into this thread wait for the picture.
-        AnswerSentMessages();
-        while (MsgWaitForMultipleObjectsEx(1, &waitFor, INFINITE, QS_SENDMESSAGE, MWMO_INPUTAVAILABLE) ==
-               WAIT_OBJECT_0 + 1)
-            AnswerSentMessages();
+    DecodedPicture decoded = DecodePicture(path);
+    if (failure)
+        *failure = decoded.failure;
+    return std::move(decoded.picture);
+}
+
+std::wstring FailureReason(HRESULT failure)
+{
+    if (!FAILED(failure) || failure == E_FAIL)
+        return {};
+    std::wstring reason = PictureFailureText(failure);
+    // One line without the trailing break and full stop's blanks.
+    while (!reason.empty() && (reason.back() == L'\n' || reason.back() == L'\r' || reason.back() == L' '))
+        reason.pop_back();
+    for (wchar_t& c : reason) {
+        if (c == L'\r' || c == L'\n')
+            c = L' ';
     }
-    why = job.failure;
-    return std::move(job.picture);
+    if (reason.empty()) {
+        wchar_t code[32] = {};
+        std::swprintf(code, 32, L"Fehler 0x%08lX", static_cast<unsigned long>(failure));
+        reason = code;
+    }
+    return reason;
 }
 
 }  // namespace forms

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -37,18 +38,25 @@ private:
     bool premultiplied_ = true;
 };
 
-// Decodes the first frame (page) of a picture file completely and releases the file before
-// returning, so it can be renamed or deleted while it is shown: whatever the system decodes (BMP, GIF,
-// JPEG, TIFF, PNG, ICO, DDS and installed codecs), else TGA, PSD, QOI or Radiance HDR (picture_formats.h).
-// JPEG and TIFF camera pictures come upright. Nothing on failure: missing, unreadable, damaged, of
-// an unsupported kind, or too large to hold; `failure` (when given) then holds the status of the step
-// that failed, for PictureFailureText. While it decodes, the calling thread answers messages sent to
-// its windows (see AnswerSentMessages), and nothing else.
-std::optional<Picture> LoadPicture(const std::wstring& path, HRESULT* failure = nullptr);
+// A decoded picture, or why there is none.
+struct DecodedPicture {
+    std::optional<Picture> picture;
+    HRESULT failure = S_OK;  // the failing step's result when there is no picture (E_ABORT: cancelled)
+};
 
-// The same decoding on the calling thread, which it blocks until the picture is done: for worker
-// threads. Joins the multithreaded apartment for the call when the thread has none yet.
-std::optional<Picture> DecodePicture(const std::wstring& path, HRESULT* failure = nullptr);
+// Decodes the first frame (page) of a picture file completely, on the calling thread, and releases the
+// file before returning, so it can be renamed or deleted while it is shown: whatever the system decodes
+// (BMP, GIF, JPEG, TIFF, PNG, ICO, DDS and installed codecs), else TGA, PSD, QOI or Radiance HDR
+// (picture_formats.h). JPEG and TIFF camera pictures come upright. No picture when the file is missing,
+// unreadable, damaged, of an unsupported kind or too large to hold, or when `cancelled` (polled between
+// bands of rows) says so. Joins the multithreaded apartment for the call when the thread has none yet.
+// Meant for a job's or a worker's thread.
+DecodedPicture DecodePicture(const std::wstring& path, const std::function<bool()>& cancelled = nullptr);
+// The same, for callers that need no reason or only its status.
+std::optional<Picture> LoadPicture(const std::wstring& path, HRESULT* failure = nullptr);
+// A one-line text for a decoding failure, German where the program knows the case, else the system's;
+// empty when there is none to give.
+std::wstring FailureReason(HRESULT failure);
 
 // Largest picture accepted, in pixels (width times height).
 constexpr long long kMaxPicturePixels = 256LL * 1024 * 1024;

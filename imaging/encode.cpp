@@ -69,7 +69,7 @@ HRESULT WriteStrip(IWICImagingFactory* factory, IWICBitmapFrameEncode* frame, co
 }
 
 HRESULT Encode(IStream* out, ImageFormat format, ConstPixels tile, int width, int height, std::uint32_t background,
-               Repeat repeat)
+               Repeat repeat, const RowProgress& progress)
 {
     const FormatInfo info = InfoOf(format);
     ComPtr<IWICImagingFactory> factory;
@@ -109,6 +109,8 @@ HRESULT Encode(IStream* out, ImageFormat format, ConstPixels tile, int width, in
             TileRowsBgr(tile, width, y, rows, background, strip.data(), stride, repeat);
         if (FAILED(hr = WriteStrip(factory.Get(), frame.Get(), info, wanted, width, rows, stride, strip.data())))
             return hr;
+        if (progress && !progress(y + rows, height))
+            return E_ABORT;
     }
     if (FAILED(hr = frame->Commit()))
         return hr;
@@ -118,12 +120,12 @@ HRESULT Encode(IStream* out, ImageFormat format, ConstPixels tile, int width, in
 }  // namespace
 
 HRESULT EncodeTiling(IStream* out, ImageFormat format, ConstPixels tile, int width, int height,
-                     std::uint32_t background, Repeat repeat)
+                     std::uint32_t background, Repeat repeat, const RowProgress& progress)
 {
     if (!out || tile.Empty() || width < 1 || height < 1 || width > kMaxOutputSide || height > kMaxOutputSide)
         return E_INVALIDARG;
     try {
-        return Encode(out, format, tile, width, height, background, repeat);
+        return Encode(out, format, tile, width, height, background, repeat, progress);
     } catch (const std::bad_alloc&) {
         return E_OUTOFMEMORY;
     }

@@ -82,13 +82,13 @@ std::wstring FullPath(const std::wstring& path)
 }
 
 HRESULT WriteTempFile(const std::wstring& path, ImageFormat format, ConstPixels tile, int width, int height,
-                      std::uint32_t background, Repeat repeat)
+                      std::uint32_t background, Repeat repeat, const RowProgress& progress)
 {
     ComPtr<IStream> stream;
     HRESULT hr = SHCreateStreamOnFileEx(path.c_str(), STGM_WRITE | STGM_CREATE | STGM_SHARE_EXCLUSIVE,
-                                        FILE_ATTRIBUTE_NORMAL, TRUE, nullptr, &stream);
+                                        FILE_ATTRIBUTE_HIDDEN, TRUE, nullptr, &stream);
     if (SUCCEEDED(hr))
-        hr = EncodeTiling(stream.Get(), format, tile, width, height, background, repeat);
+        hr = EncodeTiling(stream.Get(), format, tile, width, height, background, repeat, progress);
     if (SUCCEEDED(hr))
         hr = stream->Commit(STGC_DEFAULT);
     return hr;  // the stream closes the file here, before anyone moves it
@@ -107,7 +107,7 @@ DWORD FlushToDisk(const std::wstring& path)
 }  // namespace
 
 SaveResult SaveTilingToFile(const std::wstring& path, ImageFormat format, ConstPixels tile, int width, int height,
-                            std::uint32_t background, Repeat repeat)
+                            std::uint32_t background, Repeat repeat, const RowProgress& progress)
 {
     if (path.empty() || tile.Empty() || width < 1 || height < 1 || width > kMaxOutputSide || height > kMaxOutputSide)
         return Failed(E_INVALIDARG);
@@ -124,9 +124,14 @@ SaveResult SaveTilingToFile(const std::wstring& path, ImageFormat format, ConstP
     if (GetTempFileNameW(FolderOf(target).c_str(), L"qdr", 0, tempName) == 0)
         return FailedWin32(GetLastError());
     TempFile temp(tempName);
+    // Half-written, it is nobody's business: hidden until it takes the target's name.
+    SetFileAttributesW(temp.Path().c_str(), FILE_ATTRIBUTE_HIDDEN);
 
-    if (const HRESULT hr = WriteTempFile(temp.Path(), format, tile, width, height, background, repeat); FAILED(hr))
+    if (const HRESULT hr = WriteTempFile(temp.Path(), format, tile, width, height, background, repeat, progress);
+        FAILED(hr))
         return Failed(hr);
+    if (!SetFileAttributesW(temp.Path().c_str(), FILE_ATTRIBUTE_NORMAL))
+        return FailedWin32(GetLastError());
     if (const DWORD error = FlushToDisk(temp.Path()); error != ERROR_SUCCESS)
         return FailedWin32(error);
     if (!MoveFileExW(temp.Path().c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))

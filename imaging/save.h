@@ -17,9 +17,11 @@ struct SaveResult {
 };
 
 // Encodes the tiling (see EncodeTiling) into a temporary file in the target's folder, flushes it
-// and then moves it over `path`; on failure the temporary file is removed and `path` untouched.
+// and then moves it over `path`; on failure the temporary file is removed and `path` untouched. The
+// temporary file is hidden while it is written. `progress` may stop the work: E_ABORT, no file left.
 SaveResult SaveTilingToFile(const std::wstring& path, ImageFormat format, ConstPixels tile, int width, int height,
-                            std::uint32_t background, Repeat repeat = {});
+                            std::uint32_t background, Repeat repeat = {},
+                            const RowProgress& progress = nullptr);
 
 // The system's text for the failure (no trailing line break); empty for success.
 std::wstring DescribeError(const SaveResult& result);

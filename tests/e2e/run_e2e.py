@@ -155,6 +155,17 @@ class Suite:
         for i in range(1, 12):
             self.write_bmp(self.pic("seams", "a%d.bmp" % (100 + i)), ramp_image(24 + i, 20, 3 + i))
         self.write_bmp(self.pic("seams", "m_nahtlos.bmp"), seamless_image(32))
+        # Between two pictures, 19 bytes of rubbish named like a picture.
+        os.makedirs(os.path.join(self.pics, "kaputt"))
+        for name, width, height in (("a.bmp", 31, 17), ("c.bmp", 17, 29)):
+            seed += 1
+            path = os.path.join(self.pics, "kaputt", name)
+            self.images[path] = bmp.pattern_image(width, height, seed)
+            with open(path, "wb") as f:
+                f.write(bmp.encode_bmp24(self.images[path]))
+        with open(os.path.join(self.pics, "kaputt", "b.png"), "wb") as f:
+            f.write(b"nichts als Unsinn!!")
+        os.makedirs(os.path.join(self.pics, "saved"))
         os.makedirs(os.path.join(self.pics, "alpha"))
         with open(os.path.join(self.pics, "alpha", "glas.png"), "wb") as f:
             f.write(png.encode_png(png.glass_image(*GLASS_TILE)))
@@ -422,6 +433,8 @@ class Suite:
         tiles = os.path.join(self.app_dir, "Tiles")
         check(not os.path.exists(tiles), "Tiles exists before the first start")
         self.start_program([])
+        # The pointer away from the preview: its tooltip would land in the comparison below.
+        d.move_pointer(2, 2)
         time.sleep(0.3)  # short settle: a second window would show up now
         windows = d.windows_named(TITLE)
         check(windows == [self.main], "expected one window titled %r, found %d" % (TITLE, len(windows)))
@@ -1110,6 +1123,84 @@ class Suite:
         return "Alt+N, Down (seamless first), Tab, Home, Return in %r: m_nahtlos.bmp shown and its " \
                "tiling on the clipboard" % d.window_name(overview)
 
+    # --- work beside the window: unreadable pictures, a long save, the rename conflict -----------
+
+    def case_unreadable_between_pictures(self):
+        d = self.desktop
+        folder = os.path.join(self.pics, "kaputt")
+        self.start_program([windows_path(os.path.join(folder, "a.bmp"))])
+        self.wait_tiled(self.image_of(os.path.join(folder, "a.bmp")))
+        self.click_entry(folder, "a.bmp")  # the focus in the file list
+        first = d.clipboard_image()
+        d.keys("Down")
+        self.wait_selected(1)
+        time.sleep(1.5)
+        now = d.clipboard_image()
+        check(now is not None and now.rows == first.rows, "the unreadable file changed the clipboard")
+        check(d.windows_named(TITLE) == [self.main], "browsing onto the unreadable file opened a message")
+        d.keys("ctrl+s")
+        time.sleep(1.5)
+        check(d.windows_named("Kachelung speichern") == [], "Ctrl+S offered to save the unreadable file")
+        d.screenshot("unreadable.png", self.main_window_crop())
+        d.keys("Down")
+        self.wait_tiled(self.image_of(os.path.join(folder, "c.bmp")))
+        return "a.bmp, Down onto b.png (rubbish): no message, the clipboard kept a.bmp's tiling, Ctrl+S " \
+               "offered nothing; Down: c.bmp tiled and copied"
+
+    def case_save_progress_and_cancel(self):
+        d = self.desktop
+        target = os.path.join(self.pics, "saved")
+        self.start_program([windows_path(self.pic("set1", "b.bmp"))])
+        self.wait_tiled(self.image_of(self.pic("set1", "b.bmp")))
+        d.activate(self.main)
+        d.keys("ctrl+s")
+        sizes = d.wait_window("Kachelung speichern", timeout=10)
+        d.activate(sizes)
+        d.type_text("30000")
+        d.keys("Tab")
+        d.type_text("30000")
+        d.keys("Return")
+        asked = d.wait_window("Kachelung speichern unter", timeout=15)
+        d.activate(asked)
+        time.sleep(0.5)
+        d.keys("ctrl+a")
+        d.type_text(windows_path(os.path.join(target, "gross.png")))
+        d.keys("Return")
+        progress = d.wait_window("Kachelung wird gespeichert", timeout=15)
+        px, py, pw, ph = d.geometry(progress)
+        time.sleep(1.0)
+        d.screenshot("save-progress.png", self.main_window_crop(progress))
+        d.activate(progress)
+        d.keys("Escape")
+        d.wait_gone(progress, "the progress window", timeout=5)
+        wait_until("no file left in the target folder", lambda: os.listdir(target) == [], 5)
+        check(d.windows_named(TITLE) == [self.main], "a message came after the cancel")
+        return "30000x30000 PNG: progress window %dx%d \"Kachelung wird gespeichert\"; Escape closed it and " \
+               "left no file" % (pw, ph)
+
+    def case_rename_after_conflict(self):
+        d = self.desktop
+        folder = os.path.join(self.pics, "kaputt")
+        self.start_program([windows_path(os.path.join(folder, "a.bmp"))])
+        self.wait_tiled(self.image_of(os.path.join(folder, "a.bmp")))
+        self.choose_from_popup(folder, "a.bmp", 3)
+        dialog = d.wait_window("Datei umbenennen", timeout=10)
+        d.activate(dialog)
+        d.type_text("c")  # c.bmp exists
+        d.keys("Return")
+        box = d.wait_window(TITLE, exclude={self.main}, timeout=10)
+        d.activate(box)
+        d.keys("Return")
+        d.wait_gone(box, "the conflict message")
+        time.sleep(0.5)
+        # No activation by the suite: the keys go where the program put the focus.
+        d.type_text("neu")
+        d.keys("Return")
+        wait_until("a.bmp renamed to neu.bmp", lambda: os.path.exists(os.path.join(folder, "neu.bmp")), 10)
+        d.wait_gone(dialog, "the rename dialog")
+        self.images[os.path.join(folder, "neu.bmp")] = self.images[os.path.join(folder, "a.bmp")]
+        return "rename to c: conflict box, Return; typed neu + Return reached the dialog: a.bmp is neu.bmp"
+
 
 CASES = [
     ("start_without_arguments", "fresh"),
@@ -1141,6 +1232,9 @@ CASES = [
     ("further_formats_listed_and_tiled", "fresh"),
     ("exif6_jpeg_tiled_upright", "fresh"),
     ("repair_seamless", "fresh"),
+    ("unreadable_between_pictures", "fresh"),
+    ("save_progress_and_cancel", "fresh"),
+    ("rename_after_conflict", "fresh"),
 ]
 
 

@@ -127,11 +127,16 @@ TEST(Jobs, AWindowGoneBeforeTheResultTakesNothingAndTheThreadEnds)
     const auto resultGone = std::make_shared<std::atomic<bool>>(false);
     struct Witness {
         std::shared_ptr<std::atomic<bool>> gone;
-        ~Witness() { *gone = true; }
+        ~Witness()
+        {
+            if (gone)
+                *gone = true;
+        }
     };
     forms::Job job = forms::Job::Start(target, [gate, applied, resultGone](forms::JobContext& context) {
         gate->WaitOrCancel(context);
-        const auto witness = std::make_shared<Witness>(Witness{resultGone});
+        const auto witness = std::make_shared<Witness>();
+        witness->gone = resultGone;
         return forms::JobResult([applied, witness] { ++*applied; });
     });
     form.reset();

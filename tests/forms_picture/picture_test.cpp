@@ -3,7 +3,6 @@
 #include <windows.h>
 #include <wincodec.h>
 
-#include <thread>
 
 #include "forms/picture.h"
 #include "support/test_env.h"
@@ -186,24 +185,7 @@ TEST(LoadPicture, FileCanBeRenamedAndDeletedWhileThePictureLives)
     }
 }
 
-namespace {
-
-// Set while LoadPicture runs; the window below notes whether a message reached it meanwhile.
-bool g_loading = false;
-bool g_answeredWhileLoading = false;
-
-LRESULT CALLBACK NotingProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    if (message == WM_APP) {
-        g_answeredWhileLoading = g_loading;
-        return 1;
-    }
-    return DefWindowProcW(window, message, wParam, lParam);
-}
-
-}  // namespace
-
-TEST(LoadPicture, ATallPictureDecodesWholeWhileTheThreadAnswersSentMessages)
+TEST(LoadPicture, ATallPictureDecodesWholeBandByBandAndACancelStopsIt)
 {
     testsupport::TempFolder folder;
     // 1100 rows of 4 KiB: several bands, the last one short; a PNG and a 24-bit BMP take different paths.
@@ -211,29 +193,41 @@ TEST(LoadPicture, ATallPictureDecodesWholeWhileTheThreadAnswersSentMessages)
     ASSERT_TRUE(testsupport::WriteFileBytes(folder / L"hoch.bmp", testsupport::Bmp24(source)));
     ASSERT_TRUE(testsupport::WriteWithWic(folder / L"hoch.png", GUID_ContainerFormatPng, source));
 
-    const HWND window = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
-    ASSERT_NE(window, nullptr);
-    SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&NotingProc));
-    g_answeredWhileLoading = false;
-    // Another thread's message waits for this thread before the picture is loaded.
-    std::thread sender([window] { SendMessageW(window, WM_APP, 0, 0); });
-    while ((HIWORD(GetQueueStatus(QS_SENDMESSAGE)) & QS_SENDMESSAGE) == 0)
-        Sleep(1);
-    g_loading = true;
-    const auto picture = forms::LoadPicture(folder / L"hoch.png");
-    g_loading = false;
-    MSG msg;
-    PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE);  // answers it now at the latest, so the thread ends
-    sender.join();
-    DestroyWindow(window);
-
-    EXPECT_TRUE(g_answeredWhileLoading);
-    ASSERT_TRUE(picture.has_value());
-    EXPECT_EQ(PicturePixels(*picture).argb, source.argb);
+    int asked = 0;
+    const forms::DecodedPicture decoded =
+        forms::DecodePicture(folder / L"hoch.png", [&asked] { return ++asked < 0; });
+    EXPECT_GT(asked, 1);  // asked between bands
+    ASSERT_TRUE(decoded.picture.has_value());
+    EXPECT_EQ(PicturePixels(*decoded.picture).argb, source.argb);
     const auto widened = forms::LoadPicture(folder / L"hoch.bmp");
     ASSERT_TRUE(widened.has_value());
     EXPECT_FALSE(widened->HasAlpha());
     EXPECT_EQ(PicturePixels(*widened).argb, source.argb);
+
+    // Cancelled after the first band: no picture, the reason says so, and the file is let go.
+    int bands = 0;
+    const forms::DecodedPicture stopped = forms::DecodePicture(folder / L"hoch.bmp", [&bands] { return ++bands > 1; });
+    EXPECT_FALSE(stopped.picture.has_value());
+    EXPECT_EQ(stopped.failure, E_ABORT);
+    EXPECT_TRUE(DeleteFileW((folder / L"hoch.bmp").c_str()));
+}
+
+TEST(LoadPicture, AFailureCarriesTheSystemsReason)
+{
+    testsupport::TempFolder folder;
+    const forms::DecodedPicture missing = forms::DecodePicture(folder / L"fehlt.png");
+    EXPECT_FALSE(missing.picture.has_value());
+    EXPECT_TRUE(FAILED(missing.failure));
+    EXPECT_FALSE(forms::FailureReason(missing.failure).empty());
+    ASSERT_TRUE(testsupport::WriteFileBytes(folder / L"kaputt.png", "nichts als Unsinn!!"));
+    const forms::DecodedPicture rubbish = forms::DecodePicture(folder / L"kaputt.png");
+    EXPECT_FALSE(rubbish.picture.has_value());
+    EXPECT_TRUE(FAILED(rubbish.failure));
+    // One line, no trailing break.
+    const std::wstring reason = forms::FailureReason(rubbish.failure);
+    EXPECT_FALSE(reason.empty());
+    EXPECT_EQ(reason.find_first_of(L"\r\n"), std::wstring::npos);
+    EXPECT_TRUE(forms::FailureReason(S_OK).empty());
 }
 
 TEST(CreateDib32, RefusesEmptySizes)

@@ -33,6 +33,7 @@ protected:
         ui::RenameDialog().Text1.SetText(text);
         hostile::Bound bound(20, "a rename");
         ui::RenameDialog().Command2_Click();
+        EXPECT_TRUE(testsupport::AwaitShown(*form_));
     }
     // Every image is still somewhere with its bytes: exactly one file holds them.
     int CopiesOfTheImage()
@@ -87,6 +88,7 @@ TEST_F(HostileDialogs, DeviceNamesAsNewNamesNeverSwallowTheFile)
         for (int i = 0; i < form_->File1.ListCount(); ++i)
             if (ReadFileBytes(hostile::Extended(images_ / form_->File1.List(i))) == bytes_)
                 form_->File1.SetSelected(i);
+        EXPECT_TRUE(testsupport::AwaitShown(*form_));
     }
 }
 

@@ -35,8 +35,11 @@ protected:
     {
         Bound bound(30, "a drop");
         form_->Dir1_OLEDragDrop(data);
+        EXPECT_TRUE(testsupport::AwaitShown(*form_));
         form_->File1_OLEDragDrop(data);
+        EXPECT_TRUE(testsupport::AwaitShown(*form_));
         form_->PicW_OLEDragDrop(data);
+        EXPECT_TRUE(testsupport::AwaitShown(*form_));
     }
     std::wstring shownFolder_;
 };
@@ -65,6 +68,7 @@ TEST_F(HostileDrops, TenThousandFilesAtOnceOpenTheFirstOnly)
     {
         Bound bound(120, "a drop of ten thousand files");
         form_->File1_OLEDragDrop(data.Get());
+        EXPECT_TRUE(testsupport::AwaitShown(*form_));
     }
     EXPECT_EQ(form_->List1.ListCount(), 10000);
     EXPECT_EQ(form_->File1.ListCount(), 10000);
@@ -147,6 +151,7 @@ TEST_F(HostileDrops, AFolderDroppedOpensTheFolderThatHoldsItAndSelectsNothing)
          {&ui::Form1::Dir1_OLEDragDrop, &ui::Form1::File1_OLEDragDrop, &ui::Form1::PicW_OLEDragDrop}) {
         ShowFolder(images_.Path());
         ((*form_).*drop)(data.Get());
+        EXPECT_TRUE(testsupport::AwaitShown(*form_));
         EXPECT_EQ(form_->Dir1.Path(), otherFolder);
         EXPECT_EQ(form_->File1.Path(), otherFolder);
         EXPECT_EQ(form_->File1.FileName(), L"");
@@ -163,6 +168,7 @@ TEST_F(HostileDrops, FilesFromSeveralFoldersOpenTheFirstOnesFolder)
     AddImage(other.Path(), L"Erst.bmp", 4, 4, 6);
     const auto data = testsupport::MakeFileDropData({other / L"Zweit.bmp", images_ / L"Erst.bmp", other / L"Erst.bmp"});
     form_->File1_OLEDragDrop(data.Get());
+    EXPECT_TRUE(testsupport::AwaitShown(*form_));
     EXPECT_EQ(form_->List1.ListCount(), 3);
     EXPECT_EQ(Commands::CurrentFolder, other.Path());
     EXPECT_EQ(Commands::CurrentFile, L"Zweit.bmp");

@@ -75,6 +75,7 @@ TEST_F(HostileFileSystem, AFileDeletedOrRenamedBeforeAClickLeavesPicMEmptyWithou
 {
     ASSERT_TRUE(DeleteFileW((images_ / L"Wand.bmp").c_str()));
     form_->File1_Click();  // the list still shows it; a click, the timer or the focus reload it
+    EXPECT_TRUE(testsupport::AwaitShown(*form_));
     EXPECT_EQ(Commands::CurrentFile, L"Wand.bmp");
     EXPECT_FALSE(form_->PicM.HasPicture());
     EXPECT_TRUE(Prompter().shown.empty());
@@ -82,6 +83,7 @@ TEST_F(HostileFileSystem, AFileDeletedOrRenamedBeforeAClickLeavesPicMEmptyWithou
     ASSERT_TRUE(Select(L"Boden.bmp"));
     ASSERT_TRUE(MoveFileW((images_ / L"Boden.bmp").c_str(), (images_ / L"Anders.bmp").c_str()));
     form_->File1_Click();
+    EXPECT_TRUE(testsupport::AwaitShown(*form_));
     EXPECT_FALSE(form_->PicM.HasPicture());
     EXPECT_TRUE(Prompter().shown.empty());
     EXPECT_TRUE(FileThere(images_ / L"Anders.bmp"));
@@ -135,6 +137,7 @@ TEST_F(HostileFileSystem, TheShownFolderRemovedEmptiesTheListAndTheFolderRuleSay
     ASSERT_EQ(GetFileAttributesW(images_.Path().c_str()), INVALID_FILE_ATTRIBUTES);
 
     form_->File1_Click();
+    EXPECT_TRUE(testsupport::AwaitShown(*form_));
     EXPECT_FALSE(form_->PicM.HasPicture());
     EXPECT_TRUE(Prompter().shown.empty());
 
@@ -214,6 +217,7 @@ TEST_F(HostileFileSystem, AFileHeldOpenByAnotherProcessIsNeitherShownNorLost)
     {
         Bound bound(20, "working on a file held open");
         form_->File1_Click();
+        EXPECT_TRUE(testsupport::AwaitShown(*form_));
         EXPECT_FALSE(form_->PicM.HasPicture());
         form_->mnuCopy_Click();
         AnswerYes();
@@ -223,6 +227,7 @@ TEST_F(HostileFileSystem, AFileHeldOpenByAnotherProcessIsNeitherShownNorLost)
         form_->mnuRen_Click();
         ui::RenameDialog().Text1.SetText(L"Umbenannt");
         ui::RenameDialog().Command2_Click();
+        EXPECT_TRUE(testsupport::AwaitShown(*form_));
     }
     EXPECT_TRUE(form_->Enabled());
     EXPECT_EQ(Prompter().shown.size(), 2u);  // the two questions only

@@ -90,6 +90,7 @@ TEST_F(HostileLoad, AThousandSelectionsInARowShowTheLastOne)
         Bound bound(240, "a thousand selections");
         for (int i = 0; i < 1000; ++i)
             form_->File1.SetSelected((i * 7) % 40);
+        EXPECT_TRUE(testsupport::AwaitShown(*form_));
     }
     const int last = (999 * 7) % 40;
     EXPECT_EQ(Commands::CurrentFile, form_->File1.List(last));

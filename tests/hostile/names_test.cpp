@@ -41,6 +41,7 @@ protected:
         form_->mnuRen_Click();
         ui::RenameDialog().Text1.SetText(Commands::GetBaseName(renamed));
         ui::RenameDialog().Command2_Click();
+        EXPECT_TRUE(testsupport::AwaitShown(*form_));
         EXPECT_TRUE(form_->Enabled());
         EXPECT_FALSE(FileThere(base + name));
         EXPECT_EQ(ReadFileBytes(Extended(base + renamed)), bytes);

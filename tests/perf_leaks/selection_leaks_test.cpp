@@ -25,7 +25,11 @@ protected:
     }
 
     // The user chooses entry i of File1.
-    void Choose(int index) { form_->File1.SetSelected(index); }
+    void Choose(int index)
+    {
+        form_->File1.SetSelected(index);
+        EXPECT_TRUE(testsupport::AwaitShown(*form_));
+    }
 };
 
 // Makes three brushes, a window and a menu and an event, checks the counts see them, and frees them.

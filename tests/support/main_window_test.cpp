@@ -88,7 +88,23 @@ bool MainWindowTest::Select(const std::wstring& name)
     if (index < 0)
         return false;
     form_->File1.SetSelected(index);
+    AwaitShown();
     return true;
+}
+
+bool AwaitShown(ui::Form1& form)
+{
+    const auto pending = [&form] {
+        MSG queued;
+        // A drop is handed on through the queue before it selects anything.
+        return form.SelectionRunning() ||
+               (form.IsLoaded() && PeekMessageW(&queued, form.Hwnd(), WM_APP, WM_APP + 0x3f, PM_NOREMOVE));
+    };
+    for (int round = 0; round < 1000 && pending(); ++round) {
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+        forms::DoEvents();
+    }
+    return !pending();
 }
 
 }  // namespace testsupport

@@ -7,10 +7,36 @@
 #include <memory>
 #include <string>
 
+#include "forms/events.h"
 #include "support/test_env.h"
 #include "ui/main/form1.h"
 
 namespace testsupport {
+
+// Handles the window's events until the selection being decoded and any drop handed on have arrived
+// and been applied (or about ten seconds went by); false when something is still pending.
+bool AwaitShown(ui::Form1& form);
+
+// Handles events until done() holds or about ten seconds of waiting went by; returns done().
+template <typename Done>
+bool PumpUntil(Done done)
+{
+    for (int round = 0; round < 1000 && !done(); ++round) {
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+        forms::DoEvents();
+    }
+    return done();
+}
+
+// Handles events for a fifth of a second: what was queued or posted meanwhile has been handled.
+inline void Settle()
+{
+    const ULONGLONG end = GetTickCount64() + 200;
+    while (GetTickCount64() < end) {
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+        forms::DoEvents();
+    }
+}
 
 // Keeps and restores the program-wide variables a test changes; sets the title and line break.
 class SavedEnvironment {
@@ -39,8 +65,10 @@ protected:
     void ShowFolder(const std::wstring& folder);
     // The index of a name in File1, or -1.
     int IndexInFile1(const std::wstring& name) const;
-    // Selects the entry of that name as a click would; false when it is not listed.
+    // Selects the entry of that name as a click would and waits until it is shown; false when it is not listed.
     bool Select(const std::wstring& name);
+    // Waits until the selection being decoded is shown (AwaitShown).
+    void AwaitShown() { EXPECT_TRUE(testsupport::AwaitShown(*form_)); }
 
     SavedEnvironment saved_;
     std::unique_ptr<ui::Form1> form_;

@@ -66,6 +66,7 @@ TEST_F(CopyCommandTest, TakenNameOpensDialogAndCopiesUnderTypedName)
     EXPECT_EQ(ReadFileBytes(collection_ / L"Neu.bmp"), ReadFileBytes(source));
     EXPECT_EQ(ReadFileBytes(taken), takenBytes);
     EXPECT_TRUE(Exists(source));
+    EXPECT_TRUE(testsupport::AwaitShown(*form_));
     EXPECT_TRUE(form_->PicM.HasPicture()) << "closing after a copy runs File1_Click";
     EXPECT_EQ(Commands::CurrentFile, L"Wand.bmp");
 }
@@ -130,6 +131,7 @@ TEST_F(CopyCommandTest, CancelCopiesNothingAndReloadsThePreview)
     EXPECT_FALSE(dialog.Accepted);
     EXPECT_FALSE(Exists(collection_ / L"WandNeu.bmp"));
     EXPECT_TRUE(Exists(images_ / L"Wand.bmp"));
+    EXPECT_TRUE(testsupport::AwaitShown(*form_));
     EXPECT_TRUE(form_->PicM.HasPicture()) << "cancelling runs File1_Click";
 }
 
@@ -234,6 +236,7 @@ TEST_F(MoveCommandTest, AnsweredNoChangesNothing)
     EXPECT_FALSE(Exists(collection_ / L"Wand.bmp"));
     EXPECT_TRUE(ListShows(L"Wand.bmp"));
     EXPECT_EQ(form_->File1.FileName(), L"Wand.bmp");
+    EXPECT_TRUE(testsupport::AwaitShown(*form_));
     EXPECT_TRUE(form_->PicM.HasPicture());
 }
 
@@ -308,6 +311,7 @@ TEST_F(MoveCommandTest, CancelMovesNothingAndReloadsThePreview)
     EXPECT_TRUE(form_->Enabled());
     EXPECT_TRUE(Exists(source));
     EXPECT_FALSE(Exists(collection_ / L"WandX.bmp"));
+    EXPECT_TRUE(testsupport::AwaitShown(*form_));
     EXPECT_TRUE(form_->PicM.HasPicture());
 }
 

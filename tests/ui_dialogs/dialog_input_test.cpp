@@ -132,6 +132,7 @@ TEST_F(DialogInputTest, EveryWayOutEnablesTheMainWindow)
         EXPECT_FALSE(ui::CopyDialog().IsLoaded());
         EXPECT_FALSE(ui::CopyDialog().Accepted);
         EXPECT_TRUE(form_->Enabled());
+        EXPECT_TRUE(testsupport::AwaitShown(*form_));
         EXPECT_TRUE(form_->PicM.HasPicture());
         EXPECT_TRUE(Exists(images_ / L"Wand.bmp"));
         EXPECT_FALSE(Exists(collection_ / L"WandX.bmp"));

@@ -48,6 +48,7 @@ TEST_F(RenameCommandTest, OpensWithTheWholeNameSelectedAndRenamesToAFreeName)
     EXPECT_FALSE(ListShows(L"Wand.bmp"));
     EXPECT_EQ(form_->File1.FileName(), L"Mauer.bmp");
     EXPECT_EQ(Commands::CurrentFile, L"Mauer.bmp");
+    EXPECT_TRUE(testsupport::AwaitShown(*form_));
     EXPECT_TRUE(form_->PicM.HasPicture());
     EXPECT_TRUE(Prompter().shown.empty());
 }
@@ -125,6 +126,7 @@ TEST_F(RenameCommandTest, CancelRenamesNothingAndReloadsThePreview)
     EXPECT_TRUE(form_->Enabled());
     EXPECT_TRUE(Exists(images_ / L"Wand.bmp"));
     EXPECT_FALSE(Exists(images_ / L"Neu.bmp"));
+    EXPECT_TRUE(testsupport::AwaitShown(*form_));
     EXPECT_TRUE(form_->PicM.HasPicture()) << "cancelling runs File1_Click";
     EXPECT_EQ(Commands::CurrentFile, L"Wand.bmp");
 }
@@ -147,6 +149,7 @@ TEST_F(RenameCommandTest, FailingRenameClosesAndKeepsTheFileSelected)
     EXPECT_TRUE(Exists(source));
     EXPECT_FALSE(Exists(images_ / L"Neu.bmp"));
     EXPECT_EQ(form_->File1.FileName(), L"Wand.bmp");
+    EXPECT_TRUE(testsupport::AwaitShown(*form_));
     EXPECT_TRUE(form_->PicM.HasPicture());
     EXPECT_TRUE(Prompter().shown.empty());
 }
@@ -168,6 +171,7 @@ TEST_F(DeleteCommandTest, AnsweredNoChangesNothing)
     EXPECT_EQ(Prompter().shown[0].owner, form_->Hwnd());
     EXPECT_TRUE(Exists(source));
     EXPECT_EQ(form_->File1.FileName(), L"Wand.bmp");
+    EXPECT_TRUE(testsupport::AwaitShown(*form_));
     EXPECT_TRUE(form_->PicM.HasPicture());
 }
 

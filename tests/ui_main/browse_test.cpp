@@ -55,6 +55,7 @@ TEST_F(BrowseTest, DropOfSeveralFilesOntoFile1OpensTheFirst)
 {
     const auto data = testsupport::MakeFileDropData({images_ / L"wand.bmp", other_ / L"erste.bmp"});
     form_->File1_OLEDragDrop(data.Get());
+    EXPECT_TRUE(testsupport::AwaitShown(*form_));
 
     EXPECT_EQ(form_->Dir1.Path(), WithoutBackslash(images_.Path()));
     EXPECT_EQ(form_->File1.Path(), WithoutBackslash(images_.Path()));
@@ -70,6 +71,7 @@ TEST_F(BrowseTest, DropOfAFileOntoDir1MovesTheListsWithoutSelecting)
 {
     const auto data = testsupport::MakeFileDropData({images_ / L"wand.bmp"});
     form_->Dir1_OLEDragDrop(data.Get());
+    EXPECT_TRUE(testsupport::AwaitShown(*form_));
     EXPECT_EQ(form_->Dir1.Path(), WithoutBackslash(images_.Path()));
     EXPECT_EQ(form_->File1.Path(), WithoutBackslash(images_.Path()));
     EXPECT_EQ(form_->File1.ListIndex(), -1);
@@ -80,10 +82,12 @@ TEST_F(BrowseTest, DroppedFolderOpensTheFolderThatHoldsIt)
 {
     const auto data = testsupport::MakeFileDropData({images_ / L"Unterordner"});
     form_->Dir1_OLEDragDrop(data.Get());
+    EXPECT_TRUE(testsupport::AwaitShown(*form_));
     EXPECT_EQ(form_->Dir1.Path(), WithoutBackslash(images_.Path()));
 
     ShowFolder(other_.Path());
     form_->File1_OLEDragDrop(data.Get());
+    EXPECT_TRUE(testsupport::AwaitShown(*form_));
     EXPECT_EQ(form_->File1.Path(), WithoutBackslash(images_.Path()));
     EXPECT_EQ(form_->File1.ListIndex(), -1);
     EXPECT_TRUE(Commands::CurrentFile.empty());
@@ -92,11 +96,13 @@ TEST_F(BrowseTest, DroppedFolderOpensTheFolderThatHoldsIt)
 TEST_F(BrowseTest, DroppedFileOfAnotherTypeMovesTheListsAndKeepsThePreview)
 {
     form_->File1.SetSelected(IndexInFile1(L"erste.bmp"));
+    EXPECT_TRUE(testsupport::AwaitShown(*form_));
     ASSERT_EQ(Commands::CurrentFile, L"erste.bmp");
     const testsupport::Pixels before = testsupport::ReadBox(form_->PicW);
 
     const auto data = testsupport::MakeFileDropData({images_ / L"notes.txt"});
     form_->File1_OLEDragDrop(data.Get());
+    EXPECT_TRUE(testsupport::AwaitShown(*form_));
 
     EXPECT_EQ(form_->File1.Path(), WithoutBackslash(images_.Path()));
     EXPECT_EQ(form_->File1.ListIndex(), -1);
@@ -108,6 +114,7 @@ TEST_F(BrowseTest, DroppedNameInAnotherLetterCaseIsFoundAndShown)
 {
     const auto data = testsupport::MakeFileDropData({images_ / L"WAND.BMP"});
     form_->File1_OLEDragDrop(data.Get());
+    EXPECT_TRUE(testsupport::AwaitShown(*form_));
     EXPECT_EQ(form_->File1.FileName(), L"wand.bmp");
     EXPECT_EQ(Commands::CurrentFile, L"wand.bmp");
     EXPECT_TRUE(testsupport::IsTiling(testsupport::ReadBox(form_->PicW), 13, 9, 3));
@@ -118,12 +125,14 @@ TEST_F(BrowseTest, DropFromAFolderThatCannotBeShownSelectsNothing)
     // other_ lists a wand.bmp too; it is not the file that was dropped.
     const auto data = testsupport::MakeFileDropData({images_ / L"gibt es nicht\\wand.bmp"});
     form_->File1_OLEDragDrop(data.Get());
+    EXPECT_TRUE(testsupport::AwaitShown(*form_));
     EXPECT_EQ(form_->Dir1.Path(), WithoutBackslash(other_.Path()));
     EXPECT_EQ(form_->File1.Path(), WithoutBackslash(other_.Path()));
     EXPECT_EQ(form_->File1.ListIndex(), -1);
     EXPECT_TRUE(Commands::CurrentFile.empty());
 
     form_->PicW_OLEDragDrop(data.Get());
+    EXPECT_TRUE(testsupport::AwaitShown(*form_));
     EXPECT_EQ(form_->File1.ListIndex(), -1);
     EXPECT_TRUE(Commands::CurrentFile.empty());
     EXPECT_TRUE(testsupport::Prompter().shown.empty());
@@ -134,11 +143,14 @@ TEST_F(BrowseTest, DropWithoutAFileListLeavesTheListsWhereTheyAre)
     form_->List1.AddItem(images_ / L"wand.bmp");
     const auto data = testsupport::MakeTextDropData(images_ / L"wand.bmp");
     form_->File1_OLEDragDrop(data.Get());
+    EXPECT_TRUE(testsupport::AwaitShown(*form_));
     EXPECT_EQ(form_->List1.ListCount(), 0);
     EXPECT_EQ(form_->Dir1.Path(), WithoutBackslash(other_.Path()));
     EXPECT_EQ(form_->File1.ListIndex(), -1);
     form_->Dir1_OLEDragDrop(data.Get());
+    EXPECT_TRUE(testsupport::AwaitShown(*form_));
     form_->PicW_OLEDragDrop(data.Get());
+    EXPECT_TRUE(testsupport::AwaitShown(*form_));
     EXPECT_EQ(form_->Dir1.Path(), WithoutBackslash(other_.Path()));
 }
 
@@ -147,6 +159,7 @@ TEST_F(BrowseTest, DropOntoThePreviewOpensTheFileAndLeavesTheDriveList)
     const std::wstring drive = form_->Drive1.Drive();
     const auto data = testsupport::MakeFileDropData({images_ / L"Wand.bmp", other_ / L"erste.bmp"});
     form_->PicW_OLEDragDrop(data.Get());
+    EXPECT_TRUE(testsupport::AwaitShown(*form_));
     EXPECT_EQ(form_->File1.Path(), WithoutBackslash(images_.Path()));
     EXPECT_EQ(form_->File1.FileName(), L"wand.bmp");
     EXPECT_EQ(Commands::CurrentFolder + Commands::CurrentFile, images_ / L"wand.bmp");
@@ -162,6 +175,7 @@ TEST_F(BrowseTest, DroppedFileFromADriveRootOpensTheRoot)
     ASSERT_TRUE(testsupport::WriteFileBytes(file, testsupport::Bmp24(testsupport::Pattern(4, 4, 2))));
     const auto data = testsupport::MakeFileDropData({file});
     form_->File1_OLEDragDrop(data.Get());
+    EXPECT_TRUE(testsupport::AwaitShown(*form_));
     const std::wstring shown = form_->File1.Path();
     const std::wstring selected = form_->File1.FileName();
     DeleteFileW(file.c_str());
@@ -176,6 +190,7 @@ TEST_F(BrowseTest, RightClickOpensTheMenuOnlyWithASelection)
     EXPECT_TRUE(testsupport::MenuPresenter().shownMenus.empty());
 
     form_->File1.SetSelected(IndexInFile1(L"erste.bmp"));
+    EXPECT_TRUE(testsupport::AwaitShown(*form_));
     form_->File1_MouseDown(1, 0, 10, 10);
     form_->File1_MouseDown(4, 0, 10, 10);
     EXPECT_TRUE(testsupport::MenuPresenter().shownMenus.empty());
@@ -195,6 +210,7 @@ TEST_F(BrowseTest, RightClickOpensTheMenuOnlyWithASelection)
 TEST_F(BrowseTest, DoubleClickStartsTheRenameCommand)
 {
     form_->File1.SetSelected(IndexInFile1(L"erste.bmp"));
+    EXPECT_TRUE(testsupport::AwaitShown(*form_));
     form_->File1_DblClick();
     EXPECT_FALSE(form_->Enabled());
     EXPECT_EQ(ui::RenameDialog().FullPath, other_ / L"erste.bmp");

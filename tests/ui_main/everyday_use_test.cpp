@@ -70,6 +70,7 @@ TEST_F(EverydayUseTest, TheRenameDialogsNameTakenBoxBelongsToTheMainWindowWhileT
     ASSERT_TRUE(ui::RenameDialog().IsLoaded());
     ui::RenameDialog().Text1.SetText(L"b");
     ui::RenameDialog().Command2_Click();
+    EXPECT_TRUE(testsupport::AwaitShown(*form_));
 
     ASSERT_EQ(testsupport::Prompter().shown.size(), 1u);
     EXPECT_EQ(testsupport::Prompter().shown[0].owner, form_->Hwnd());
@@ -98,6 +99,7 @@ TEST_F(EverydayUseTest, TheRenameDialogRefusesANameWithoutBase)
     ASSERT_TRUE(ui::RenameDialog().IsLoaded());
     ui::RenameDialog().Text1.SetText(L"");
     ui::RenameDialog().Command2_Click();
+    EXPECT_TRUE(testsupport::AwaitShown(*form_));
     EXPECT_TRUE(ui::RenameDialog().IsLoaded());
     EXPECT_NE(GetFileAttributesW((images_ / L"a.bmp").c_str()), INVALID_FILE_ATTRIBUTES);
 }
@@ -158,6 +160,7 @@ TEST_F(EverydayUseTest, AHeldKeyMovesTheSelectionAndShowsOnlyWhereItStops)
 
     // A single press shows its file at once.
     SendMessageW(list, WM_KEYDOWN, VK_DOWN, 1);
+    AwaitShown();
     EXPECT_EQ(form_->PicM.ScaleWidth(), 6);
 
     // Held: the repeats move the selection and the current file, but load nothing.
@@ -169,11 +172,13 @@ TEST_F(EverydayUseTest, AHeldKeyMovesTheSelectionAndShowsOnlyWhereItStops)
     EXPECT_EQ(Commands::CurrentFile, L"k3.bmp");
     EXPECT_EQ(form_->PicM.ScaleWidth(), 6);
     form_->Timer1_Timer();
+    EXPECT_FALSE(form_->SelectionRunning());
     EXPECT_EQ(form_->PicM.ScaleWidth(), 6);
 
     // Let go: the next tick shows where the key stopped, tiled and on the clipboard.
     SetKeyDown(VK_DOWN, false);
     form_->Timer1_Timer();
+    AwaitShown();
     EXPECT_EQ(form_->PicM.ScaleWidth(), 8);
     EXPECT_TRUE(testsupport::IsTiling(testsupport::ReadClipboardBitmap(), 8, 4, 4));
 }

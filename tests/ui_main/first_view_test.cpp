@@ -61,6 +61,7 @@ TEST_F(FirstViewTest, WithoutAStartFileTheCollectionFolderAndTheBuiltInTileAreSh
     ASSERT_TRUE(testsupport::PutClipboardText(L"before"));
 
     ASSERT_TRUE(AppModul::OpenFirstView(*form_));
+    EXPECT_TRUE(testsupport::AwaitShown(*form_));
 
     EXPECT_TRUE(form_->Visible());
     EXPECT_EQ(form_->Dir1.Path(), WithoutBackslash(tiles_.Path()));
@@ -86,6 +87,7 @@ TEST_F(FirstViewTest, AStartFileIsSelectedShownAndCopied)
     AddImage(images_.Path(), L"Zaun.bmp", 8, 8, 3);
 
     ASSERT_TRUE(AppModul::OpenFirstView(*form_));
+    EXPECT_TRUE(testsupport::AwaitShown(*form_));
 
     EXPECT_EQ(form_->Dir1.Path(), WithoutBackslash(images_.Path()));
     EXPECT_EQ(form_->File1.Path(), WithoutBackslash(images_.Path()));
@@ -100,6 +102,7 @@ TEST_F(FirstViewTest, AStartFileInAnotherLetterCaseIsFound)
     AddImage(images_.Path(), L"Wand.bmp", 6, 5, 4);
     Commands::StartFile = images_ / L"WAND.BMP";
     ASSERT_TRUE(AppModul::OpenFirstView(*form_));
+    EXPECT_TRUE(testsupport::AwaitShown(*form_));
     EXPECT_EQ(form_->File1.FileName(), L"Wand.bmp");
     EXPECT_EQ(Commands::CurrentFile, L"Wand.bmp");
     EXPECT_TRUE(IsTiling(ReadClipboardBitmap(), 6, 5, 4));
@@ -109,6 +112,7 @@ TEST_F(FirstViewTest, AStartFileThatDoesNotExistKeepsTheBuiltInTile)
 {
     Commands::StartFile = images_ / L"fehlt\\Wand.bmp";
     ASSERT_TRUE(AppModul::OpenFirstView(*form_));
+    EXPECT_TRUE(testsupport::AwaitShown(*form_));
     EXPECT_EQ(form_->File1.ListIndex(), -1);
     EXPECT_TRUE(Commands::CurrentFile.empty());
     EXPECT_TRUE(IsTiling(ReadClipboardBitmap(), StartPicturePixels()));
@@ -120,6 +124,7 @@ TEST_F(FirstViewTest, APictureTheFileListLeavesOutIsTiledButNotSelected)
     // A bitmap with a name of its own: the picture loads, but the file list's pattern does not list it.
     Commands::StartFile = AddImage(images_.Path(), L"kachel.bild", 9, 14, 5);
     ASSERT_TRUE(AppModul::OpenFirstView(*form_));
+    EXPECT_TRUE(testsupport::AwaitShown(*form_));
     EXPECT_EQ(form_->File1.Path(), WithoutBackslash(images_.Path()));
     EXPECT_EQ(form_->File1.ListIndex(), -1);
     EXPECT_TRUE(Commands::CurrentFile.empty());
@@ -135,6 +140,7 @@ TEST_F(FirstViewTest, AStartFileInADriveRootShowsTheRoot)
     Commands::StartFile = root + name;
     ASSERT_TRUE(testsupport::WriteFileBytes(Commands::StartFile, testsupport::Bmp24(testsupport::Pattern(5, 7, 6))));
     const bool opened = AppModul::OpenFirstView(*form_);
+    EXPECT_TRUE(testsupport::AwaitShown(*form_));
     const std::wstring dir = form_->Dir1.Path();
     const std::wstring file = form_->File1.Path();
     const std::wstring selected = form_->File1.FileName();

@@ -155,6 +155,7 @@ TEST_F(OutputsTest, SavingAsksTheSizeAndTheNameAndWritesTheTilingInTheChosenType
     // No extension typed: the chosen type's is added.
     FileDialogs().answers.push_back({images_ / L"Wand_neu", 3});
     dialog.Command2_Click();
+    ASSERT_TRUE(testsupport::PumpUntil([&] { return !form_->SaveRunning(); }));
 
     EXPECT_FALSE(dialog.IsLoaded());
     EXPECT_TRUE(form_->Enabled());
@@ -223,6 +224,7 @@ TEST_F(OutputsTest, AFailedSaveShowsOneWarningNamingTheFileAndLeavesNothing)
     const std::wstring target = images_ / L"fehlt\\x.png";
     FileDialogs().answers.push_back({target, 0});
     ui::SaveSizeDialog().Command2_Click();
+    ASSERT_TRUE(testsupport::PumpUntil([&] { return !form_->SaveRunning(); }));
 
     ASSERT_EQ(Prompter().shown.size(), 1u);
     EXPECT_NE(Prompter().shown[0].text.find(L"'" + target + L"'"), std::wstring::npos);
@@ -305,6 +307,7 @@ TEST_F(OutputsTest, TheDesktopBackgroundIsTheShownPictureOverPicMsBackgroundIn24
     const imaging::Image32 tile = AlphaTile(7);
     Show(tile);
     form_->mnuWallpaper_Click();
+    ASSERT_TRUE(testsupport::PumpUntil([&] { return !form_->SaveRunning(); }));
     EXPECT_TRUE(Prompter().shown.empty()) << (Prompter().shown.empty() ? "" : "message shown");
 
     const std::wstring path = ui::WallpaperFilePath();

@@ -26,6 +26,7 @@ protected:
         const int index = IndexInFile1(name);
         ASSERT_GE(index, 0) << "File1 does not list the image";
         form_->File1.SetSelected(index);
+        EXPECT_TRUE(testsupport::AwaitShown(*form_));
     }
 };
 
@@ -115,10 +116,9 @@ TEST_F(PreviewTest, AFileThatIsNoPictureLeavesPicMEmptyWithoutAMessage)
     EXPECT_EQ(Commands::CurrentFile, L"broken.bmp");
     EXPECT_FALSE(form_->PicM.HasPicture());
     EXPECT_TRUE(testsupport::Prompter().shown.empty());
-    // The preview tiled from the empty PicM still went to the clipboard.
-    const Pixels preview = PreviewPixels();
-    EXPECT_FALSE(IsTiling(preview, 12, 8, 1));
-    EXPECT_TRUE(ReadClipboardBitmap().argb == preview.argb);
+    // The preview says so instead of tiling; the clipboard keeps the last picture's tiling.
+    EXPECT_FALSE(IsTiling(PreviewPixels(), 12, 8, 1));
+    EXPECT_TRUE(IsTiling(ReadClipboardBitmap(), 12, 8, 1));
 }
 
 TEST_F(PreviewTest, WithoutASelectionFile1ClickChangesNothing)
@@ -130,6 +130,7 @@ TEST_F(PreviewTest, WithoutASelectionFile1ClickChangesNothing)
     const Pixels before = PreviewPixels();
 
     form_->File1_Click();
+    EXPECT_TRUE(testsupport::AwaitShown(*form_));
 
     EXPECT_EQ(Commands::CurrentFolder, L"C:\\kept\\");
     EXPECT_EQ(Commands::CurrentFile, L"kept.bmp");
@@ -236,6 +237,7 @@ TEST_F(PreviewTest, ABurstOfResizesRedrawsOnceOnTheNinthTickAfterTheLast)
     EXPECT_EQ(TicksThatRedrew(*form_, 30), std::vector<int>{9});
     EXPECT_EQ(form_->ResizeTicks, 12);
     // The redraw tiled the preview at its new size.
+    AwaitShown();
     EXPECT_TRUE(IsTiling(PreviewPixels(), 11, 7, 8));
 }
 

@@ -32,6 +32,7 @@ protected:
         AddImage(images_.Path(), L"Wand.bmp", kWidth, kHeight, 7);
         ShowFolder(images_.Path());
         form_->File1.SetSelected(IndexInFile1(L"Wand.bmp"));
+        EXPECT_TRUE(testsupport::AwaitShown(*form_));
         ASSERT_EQ(form_->PicM.ScaleWidth(), kWidth);
     }
 
@@ -140,6 +141,7 @@ TEST_F(ViewTest, ZoomKeepsThePointUnderThePointerAndWrapsAtNegativeOrigins)
     AddImage(images_.Path(), L"Zweit.bmp", 5, 5, 2);
     form_->File1.Refresh();
     form_->File1.SetSelected(IndexInFile1(L"Zweit.bmp"));
+    EXPECT_TRUE(testsupport::AwaitShown(*form_));
     EXPECT_EQ(form_->ZoomPercent(), 400);
     EXPECT_TRUE(IsTiling(ReadDc(form_->PicW.Hdc(), 50, 50), 5, 5, 2));
 }
@@ -219,6 +221,7 @@ TEST_F(ViewTest, ALargeTileShowsWrappedAtEveryPanAndWithItsBorders)
     AddImage(images_.Path(), L"Gross.bmp", 1100, 1030, 9);
     form_->File1.Refresh();
     form_->File1.SetSelected(IndexInFile1(L"Gross.bmp"));
+    EXPECT_TRUE(testsupport::AwaitShown(*form_));
     ASSERT_EQ(form_->PicM.ScaleWidth(), 1100);
     const ui::Form1::TileSource tile = form_->CurrentTile();
     const int width = form_->PicW.ScaleWidth();

@@ -49,7 +49,12 @@ void frmRename::Command2_Click()
         Commands::ShowMessage(L"Datei " + NewName + L" existiert bereits.   ", Commands::kMsgInformation, title);
         if (!IsLoaded())
             return;
+        // Modal again: the box gave its owner, the main window, its input back; the dialog takes it.
+        if (Owner && IsWindow(Owner))
+            EnableWindow(Owner, FALSE);
         Show();
+        SetForegroundWindow(Hwnd());
+        SetActiveWindow(Hwnd());
         SelectNameText();
         return;
     }

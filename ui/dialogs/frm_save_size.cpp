@@ -2,6 +2,8 @@
 
 #include "ui/dialogs/frm_save_size.h"
 
+#include <commctrl.h>
+
 #include <initializer_list>
 
 #include "common/commands.h"
@@ -91,6 +93,7 @@ void frmSaveSize::Start(int width, int height)
 
 void frmSaveSize::Text_KeyPress(std::int16_t& keyCode)
 {
+    HideRefusal();
     switch (keyCode) {
     case Commands::kKeyEnter: Command2_Click(); return;
     case Commands::kKeyEscape: Command1_Click(); return;
@@ -115,12 +118,12 @@ void frmSaveSize::Command2_Click()
 {
     const std::optional<int> width = ParseSide(Text1.Text());
     if (!width) {
-        SelectForRetyping(Text1);
+        Refuse(Text1);
         return;
     }
     const std::optional<int> height = ParseSide(Text2.Text());
     if (!height) {
-        SelectForRetyping(Text2);
+        Refuse(Text2);
         return;
     }
     ChosenWidth = *width;
@@ -133,6 +136,46 @@ void frmSaveSize::SelectForRetyping(forms::TextBox& box)
 {
     box.SetSelection(0, static_cast<int>(box.Text().size()));
     box.SetFocus();
+}
+
+void frmSaveSize::Refuse(forms::TextBox& box)
+{
+    SelectForRetyping(box);
+    // Says why Enter did nothing, in a balloon below the box until the next key. A tooltip of its own:
+    // Wine's edit box ignores EM_SHOWBALLOONTIP.
+    if (!refusalTip_)
+        refusalTip_.reset(CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
+                                          WS_POPUP | TTS_BALLOON | TTS_NOPREFIX | TTS_ALWAYSTIP, CW_USEDEFAULT,
+                                          CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, Hwnd(), nullptr,
+                                          GetModuleHandleW(nullptr), nullptr));
+    if (!refusalTip_)
+        return;
+    HideRefusal();
+    TOOLINFOW tool{};
+    tool.cbSize = sizeof(tool);
+    tool.uFlags = TTF_TRACK | TTF_ABSOLUTE | TTF_IDISHWND;
+    tool.hwnd = Hwnd();
+    tool.uId = reinterpret_cast<UINT_PTR>(box.Hwnd());
+    tool.lpszText = const_cast<wchar_t*>(kRefusalText);
+    SendMessageW(refusalTip_.get(), TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+    RECT at{};
+    GetWindowRect(box.Hwnd(), &at);
+    SendMessageW(refusalTip_.get(), TTM_TRACKPOSITION, 0, MAKELPARAM((at.left + at.right) / 2, at.bottom));
+    SendMessageW(refusalTip_.get(), TTM_TRACKACTIVATE, TRUE, reinterpret_cast<LPARAM>(&tool));
+}
+
+void frmSaveSize::HideRefusal()
+{
+    if (!refusalTip_)
+        return;
+    for (forms::TextBox* box : {&Text1, &Text2}) {
+        TOOLINFOW tool{};
+        tool.cbSize = sizeof(tool);
+        tool.hwnd = Hwnd();
+        tool.uId = reinterpret_cast<UINT_PTR>(box->Hwnd());
+        SendMessageW(refusalTip_.get(), TTM_TRACKACTIVATE, FALSE, reinterpret_cast<LPARAM>(&tool));
+        SendMessageW(refusalTip_.get(), TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+    }
 }
 
 void frmSaveSize::ApplyDesignLayout()
@@ -161,6 +204,7 @@ void frmSaveSize::UnloadDialog()
     for (forms::Control* control : std::initializer_list<forms::Control*>{&Command2, &Command1, &Label4, &Text2,
                                                                           &Label2, &Label3, &Text1, &Label1})
         control->Destroy();
+    refusalTip_.reset();
     Unload();
     font_.reset();
 }

@@ -19,6 +19,8 @@ namespace ui {
 // Sides accepted for a saved tiling, in pixels.
 constexpr int kMinSavedSide = 1;
 constexpr int kMaxSavedSide = imaging::kMaxOutputSide;
+// The balloon of a box whose side was refused.
+inline constexpr wchar_t kRefusalText[] = L"Bitte eine Zahl von 1 bis 30000 eingeben.";
 
 class frmSaveSize : public OwnedDialog {
 public:
@@ -52,8 +54,12 @@ private:
     void UnloadDialog() override;
     // Selects the whole text of a box that holds no side in range and gives it the focus.
     static void SelectForRetyping(forms::TextBox& box);
+    // The same after Enter, with a balloon that says why; the next key hides it.
+    void Refuse(forms::TextBox& box);
+    void HideRefusal();
 
     forms::UniqueHfont font_;
+    forms::UniqueHwnd refusalTip_;
 };
 
 // The side a box holds: digits only, kMinSavedSide to kMaxSavedSide; nothing otherwise.

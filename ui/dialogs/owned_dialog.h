@@ -5,7 +5,6 @@
 
 #include <functional>
 
-#include "forms/events.h"
 #include "forms/form.h"
 #include "forms/raise.h"
 
@@ -17,22 +16,21 @@ public:
 
     // The window the caller disables while the dialog is up; the dialog enables it again when it closes.
     HWND Owner = nullptr;
-    // Raised last by every close, once the owner is enabled, the dialog unloaded and pending events
-    // handled: the owner brings itself up to date.
+    // Raised last by every close, once the owner is enabled and the dialog unloaded: the owner brings
+    // itself up to date.
     std::function<void(bool accepted)> onClosed;
 
 protected:
     // Destroys the controls and the window.
     virtual void UnloadDialog() = 0;
 
-    // Ends the dialog: enables the owner, unloads the window, handles pending events, raises onClosed.
+    // Ends the dialog: enables the owner, unloads the window, raises onClosed.
     void LeaveDialog()
     {
         // Enabled before the dialog goes, so the activation falls back onto the owner.
         if (Owner && IsWindow(Owner))
             EnableWindow(Owner, TRUE);
         UnloadDialog();
-        forms::DoEvents();
         // Through a copy: the handler may replace itself or end its owner.
         forms::Raise(onClosed, Accepted);
     }

@@ -31,7 +31,7 @@ constexpr DesignRect kFile1{120, 2550, 2805, 2970};
 constexpr DesignRect kDir1{120, 510, 2835, 1980};
 constexpr DesignRect kDrive1{120, 120, 2835, 360};
 constexpr DesignRect kFrame1{120, 5910, 2715, 2235};
-constexpr DesignRect kPicM{120, 240, 2175, 1695};  // inside Frame1
+constexpr DesignRect kPicM{120, 240, Form1::kPicMWidthTwips, Form1::kPicMHeightTwips};  // inside Frame1
 constexpr DesignRect kPicW{3060, 120, 6660, 6480};
 
 constexpr int kClientWidthTwips = 11850;
@@ -191,8 +191,18 @@ void Form1::ApplyDesignLayout()
     defaultFont_ = std::move(defaultFont);
 }
 
-bool Form1::HandleMessage(UINT msg, WPARAM /*wParam*/, LPARAM lParam, LRESULT& result)
+bool Form1::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result)
 {
+    if (msg == kMsgDropped) {
+        Dropped(static_cast<DropOn>(wParam), lParam);
+        result = 0;
+        return true;
+    }
+    if (msg == kMsgKeepMinimum) {
+        KeepMinimumSize();
+        result = 0;
+        return true;
+    }
     if (msg != WM_GETMINMAXINFO || !lParam)
         return false;
     // The system, and the window manager through its size hints, never make the window smaller than the layout allows.

@@ -5,6 +5,7 @@
 #include <ole2.h>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <utility>
@@ -17,9 +18,13 @@
 #include "forms/file_list.h"
 #include "forms/fonts.h"
 #include "forms/form.h"
+#include "forms/jobs.h"
+#include "forms/picture.h"
 #include "forms/picture_box.h"
 #include "forms/popup_menu.h"
+#include "forms/progress_window.h"
 #include "forms/tool_tip.h"
+#include "imaging/encode.h"
 #include "imaging/pixels.h"
 #include "imaging/repeat.h"
 #include "imaging/view.h"
@@ -40,8 +45,26 @@ public:
     // (the first view): a large current folder is then not read for nothing.
     bool Create(bool openCurrentFolder = true);
 
-    // Reloads the selected image, tiles it over the preview and puts the tiling on the clipboard.
+    // Starts decoding the selected image and returns; when it arrives it is shown, tiled and put on the
+    // clipboard in one step, unless a newer selection, a folder change or the window's end came first.
     void File1_Click();
+    // Decodes `path` as a job and shows it as File1_Click does; an unreadable file is said so in the
+    // preview, or, with `keepShownIfUnreadable`, what PicM shows is tiled and copied instead.
+    void ShowFileAsJob(const std::wstring& path, bool keepShownIfUnreadable = false);
+    // A decoded file arrives: shown, tiled and copied, or, when unreadable, as ShowFileAsJob says.
+    void ShowDecoded(const std::wstring& path, forms::DecodedPicture decoded, bool keepShownIfUnreadable = false);
+    // A selection is being decoded (tests and the benchmark wait for it).
+    bool SelectionRunning() const { return selectionJob_.Running(); }
+    // The line the preview shows for a file that could not be read; empty while a picture is shown.
+    const std::wstring& UnreadableText() const { return unreadable_; }
+    // A picture is shown that the outputs (save, desktop background) can take.
+    bool OutputsAvailable() const { return unreadable_.empty() && !saveJob_.Running(); }
+    // A save runs; its progress window, while it is up.
+    bool SaveRunning() const { return saveJob_.Running(); }
+    // Saves the tiling of the shown picture as a job, as "Kachelung speichern unter …" does once asked.
+    void SaveTilingAs(const std::wstring& path, imaging::ImageFormat format, int width, int height);
+    forms::ProgressWindow& SaveProgress() { return saveProgress_; }
+    void CancelSave();
 
     // Shows a picture in PicM and keeps it, with its own alpha, for what leaves the program.
     void ShowPicture(forms::Picture picture);
@@ -55,7 +78,7 @@ public:
         std::uint32_t background = 0;  // PicM's background as 0x00RRGGBB, for outputs without alpha
     };
     TileSource CurrentTile() const;
-    // Puts the tiling on the clipboard (clear, pending events, set): the preview's persistent image,
+    // Puts the tiling on the clipboard (clear, set): the preview's persistent image,
     // and the tiling with its alpha as "PNG" and CF_DIBV5 at the preview's size.
     void CopyPreviewToClipboard();
 
@@ -70,6 +93,10 @@ public:
     forms::PictureBox PicW;
     forms::Timer Timer1;
     forms::PopupMenu mnuPop;
+
+    // PicM's design size, which it takes when it shows nothing.
+    static constexpr int kPicMWidthTwips = 2175;
+    static constexpr int kPicMHeightTwips = 1695;
 
     // Counts timer ticks since the last resize; the preview is redrawn at 10.
     std::int16_t ResizeTicks = 0;
@@ -176,9 +203,21 @@ private:
     bool MoveListsToDroppedFolder();
     void SelectDroppedFile();
     // The Save As step shared by the tiling and the repeat unit; the tile is taken before asking.
-    void SaveTilingAs(const wchar_t* dialogTitle, const TileSource& tile, int width, int height, imaging::Repeat repeat);
+    void AskAndSaveTiling(const wchar_t* dialogTitle, const TileSource& tile, int width, int height,
+                          imaging::Repeat repeat);
     // After the repeat changed: the preview laid anew, its view and seam line, the clipboard.
     void RepeatChanged();
+    // Drops are handled from the message loop, after Drop has returned to the program that dropped.
+    enum class DropOn : WPARAM { Dir1, File1, PicW };
+    static constexpr UINT kMsgDropped = WM_APP + 1;
+    void PostDrop(DropOn on);
+    void Dropped(DropOn on, LPARAM drop);
+    unsigned drops_ = 0;
+    // Puts a window that a size change left below its minimum back at it (not when minimized).
+    void KeepMinimumSize();
+    static constexpr UINT kMsgKeepMinimum = WM_APP + 2;
+    static constexpr int kMaxKeepMinimumPosts = 3;  // a window manager that keeps refusing is left alone
+    int keepMinimumPosts_ = 0;
 
     forms::FileDropTarget dir1Drop_;
     forms::FileDropTarget file1Drop_;
@@ -230,10 +269,21 @@ private:
     void ForgetShownTile();  // the picture changed: ShownTile is taken anew
     forms::DibCanvas band_;  // the rows the view is painted through
     forms::ToolTip previewTips_;
-    const void* seamFor_ = nullptr;  // the tile seamText_ was measured for
-    std::wstring seamText_;
+    std::wstring seamText_;  // of the shown picture: measured when it is shown, cleared when it goes
+    std::wstring unreadable_;  // the selected file could not be read: the preview says so
+    forms::Job selectionJob_;  // the picture being decoded; a newer selection replaces it
+    forms::Job saveJob_;
+    forms::Job wallpaperJob_;
+    forms::ProgressWindow saveProgress_;
+    void ShowUnreadable(const std::wstring& name, const std::wstring& reason);
+    void PaintUnreadable();
+    // Saving and the desktop background: `write` runs on a job's thread and returns the failure's
+    // message, or nothing; the progress window shows it meanwhile.
+    void StartOutput(const std::wstring& title, std::function<std::wstring(forms::JobContext&)> write);
+    void OutputEnded(const std::wstring& failure);
+    void SaveTileAs(const TileSource& tile, const std::wstring& path, imaging::ImageFormat format, int width,
+                    int height, imaging::Repeat repeat);
     bool selectionPending_ = false;  // the keyboard moved on past a selection; shown when the keys pause
-    unsigned selectionRuns_ = 0;     // File1_Click calls so far: a nested one makes an outer one's picture stale
     bool folderRefused_ = false;     // the last folder change could not list its files and was undone
     int quiet_ = 0;                  // start-up and drops report nothing: nesting count
     std::unique_ptr<Overview> overview_;

@@ -5,6 +5,7 @@
 #include "common/commands.h"
 #include "forms/drag_drop.h"
 #include "forms/paths.h"
+#include "forms/skip.h"
 #include "ui/main/form1.h"
 
 namespace ui {
@@ -43,6 +44,8 @@ void Form1::Drive1_Change()
 
 void Form1::Dir1_Change()
 {
+    // The picture being decoded belongs to the folder left behind.
+    selectionJob_ = forms::Job();
     const std::wstring folder = Dir1.Path();
     if (File1.SetPath(folder)) {
         lastGoodFolder_ = folder;
@@ -96,14 +99,30 @@ void Form1::SelectDroppedFile()
 void Form1::Dir1_OLEDragDrop(IDataObject* data)
 {
     ReadDroppedFiles(data);
-    MoveListsToDroppedFolder();
+    PostDrop(DropOn::Dir1);
 }
 
 void Form1::File1_OLEDragDrop(IDataObject* data)
 {
     ReadDroppedFiles(data);
+    PostDrop(DropOn::File1);
+}
+
+void Form1::PostDrop(DropOn on)
+{
+    // The program that dropped waits until Drop returns: the lists move once the drop is over.
+    forms::SkipIfFalse(PostMessageW(Hwnd(), kMsgDropped, static_cast<WPARAM>(on), static_cast<LPARAM>(++drops_)),
+                       L"hand on a drop");
+}
+
+void Form1::Dropped(DropOn on, LPARAM drop)
+{
+    // A later drop replaced List1: only its own message acts on it.
+    if (drop != static_cast<LPARAM>(drops_))
+        return;
     // A folder that could not be shown is not searched: a file of the same name elsewhere is not the one dropped.
-    if (MoveListsToDroppedFolder())
+    // Drive1 is not touched.
+    if (MoveListsToDroppedFolder() && on != DropOn::Dir1)
         SelectDroppedFile();
 }
 

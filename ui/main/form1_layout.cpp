@@ -4,7 +4,6 @@
 
 #include "common/commands.h"
 #include "forms/clipboard.h"
-#include "forms/events.h"
 #include "ui/main/form1.h"
 #include "ui/main/layout.h"
 
@@ -81,10 +80,17 @@ void Form1::Form_Resize()
     };
 
     if (canSize) {
-        if (const int height = RaisedOuterHeightPixels(Height(), tpp); height > 0)
-            SetOuterSize(Width(), height);
-        if (const int width = RaisedOuterWidthPixels(Width(), tpp); width > 0)
-            SetOuterSize(width, Height());
+        // A window manager's resize under Wine ignores the minimum and a size set while it is applied:
+        // it is set now and once more when the window manager is done.
+        if (RaisedOuterHeightPixels(Height(), tpp) > 0 || RaisedOuterWidthPixels(Width(), tpp) > 0) {
+            KeepMinimumSize();
+            if (keepMinimumPosts_ < kMaxKeepMinimumPosts) {
+                ++keepMinimumPosts_;
+                PostMessageW(Hwnd(), kMsgKeepMinimum, 0, 0);
+            }
+        } else {
+            keepMinimumPosts_ = 0;
+        }
 
         // Fractions of a pixel are rounded to the nearest whole pixel when applied.
         // Width and height in one move: each move of the preview resizes its persistent image.
@@ -130,6 +136,17 @@ void Form1::Form_Resize()
 
     ResizeTicks = 1;
     CopyPreviewToClipboard();
+}
+
+void Form1::KeepMinimumSize()
+{
+    if (!IsLoaded() || IsIconic(Hwnd()))
+        return;
+    const float tpp = static_cast<float>(TwipsPerPixel());
+    if (const int height = RaisedOuterHeightPixels(Height(), tpp); height > 0)
+        SetOuterSize(Width(), height);
+    if (const int width = RaisedOuterWidthPixels(Width(), tpp); width > 0)
+        SetOuterSize(width, Height());
 }
 
 void Form1::Timer1_Timer()

@@ -2,7 +2,6 @@
 
 #include "common/commands.h"
 #include "forms/clipboard.h"
-#include "forms/events.h"
 #include "forms/picture.h"
 #include "forms/skip.h"
 #include "imaging/composite.h"
@@ -53,20 +52,37 @@ void Form1::File1_Click()
     Commands::CurrentFolder = File1.Path();
     Commands::AddBackslash(Commands::CurrentFolder);
     Commands::CurrentFile = name;
-    // A selection made in the pending events below, or while the picture decodes (another program may
-    // resize the window meanwhile, and the resize runs pending events), shows its own picture: this
-    // one is then out of date.
-    const unsigned run = ++selectionRuns_;
-    ClearShownPicture();
-    forms::DoEvents();
-    if (run != selectionRuns_)
+    ShowFileAsJob(Commands::CurrentFolder + Commands::CurrentFile);
+}
+
+void Form1::ShowFileAsJob(const std::wstring& path, bool keepShownIfUnreadable)
+{
+    // The handler returns at once; a newer selection replaces this job, and its picture is never shown.
+    const bool keep = keepShownIfUnreadable;
+    selectionJob_ = forms::Job::Start(Hwnd(), [this, path, keep](forms::JobContext& job) -> forms::JobResult {
+        auto decoded =
+            std::make_shared<forms::DecodedPicture>(forms::DecodePicture(path, [&job] { return job.Cancelled(); }));
+        if (job.Cancelled())
+            return nullptr;
+        return [this, path, decoded, keep] { ShowDecoded(path, std::move(*decoded), keep); };
+    });
+    if (!selectionJob_.Started())
+        ShowDecoded(path, forms::DecodePicture(path), keepShownIfUnreadable);
+}
+
+void Form1::ShowDecoded(const std::wstring& path, forms::DecodedPicture decoded, bool keepShownIfUnreadable)
+{
+    if (!decoded.picture && keepShownIfUnreadable) {
+        TilePreview();
+        RefreshView();
+        CopyPreviewToClipboard();
         return;
-    // A file that cannot be read as a picture leaves PicM empty; the tiling still goes on.
-    std::optional<forms::Picture> picture = forms::LoadPicture(Commands::CurrentFolder + Commands::CurrentFile);
-    if (run != selectionRuns_)
+    }
+    if (!decoded.picture) {
+        ShowUnreadable(Commands::GetFileName(path), forms::FailureReason(decoded.failure));
         return;
-    if (picture)
-        ShowPicture(std::move(*picture));
+    }
+    ShowPicture(std::move(*decoded.picture));
     TilePreview();
     RefreshView();
     CopyPreviewToClipboard();
@@ -80,10 +96,49 @@ void Form1::TilePreview()
 
 void Form1::RepeatChanged()
 {
+    // An unreadable file stays said in the preview, and the clipboard keeps what it had.
+    if (!unreadable_.empty()) {
+        seamText_.clear();
+        return;
+    }
     TilePreview();
     seamText_.clear();
     RefreshView();
     CopyPreviewToClipboard();
+}
+
+void Form1::ShowUnreadable(const std::wstring& name, const std::wstring& reason)
+{
+    // Nothing pretends to be the picture: PicM empty at its design size, the clipboard as it was.
+    ClearShownPicture();
+    PicM.Move({PicM.Left(), PicM.Top(), TwipsToPixels(kPicMWidthTwips), TwipsToPixels(kPicMHeightTwips)});
+    PicM.ClearPicture();
+    unreadable_ = L"\u201E" + name + L"\u201C kann nicht gelesen werden";
+    if (!reason.empty())
+        unreadable_ += L"\n" + reason;
+    PaintUnreadable();
+    UpdateSeamTip();
+}
+
+void Form1::PaintUnreadable()
+{
+    const HDC dc = PicW.Hdc();
+    if (unreadable_.empty() || !dc)
+        return;
+    PicW.Drawn();
+    RECT area{0, 0, PicW.ScaleWidth(), PicW.ScaleHeight()};
+    const forms::UniqueHbrush background(CreateSolidBrush(PicW.BackColor()));
+    FillRect(dc, &area, background.get());
+    // Two lines at most, each centred; the block sits in the middle of the preview.
+    const forms::SelectGuard font(dc, GetStockObject(DEFAULT_GUI_FONT));
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
+    RECT measured = area;
+    DrawTextW(dc, unreadable_.c_str(), -1, &measured, DT_CENTER | DT_WORDBREAK | DT_CALCRECT | DT_NOPREFIX);
+    const int height = measured.bottom - measured.top;
+    RECT text{area.left, (area.bottom - height) / 2, area.right, (area.bottom + height) / 2};
+    DrawTextW(dc, unreadable_.c_str(), -1, &text, DT_CENTER | DT_WORDBREAK | DT_NOPREFIX);
+    PicW.Refresh();
 }
 
 void Form1::RefreshView()
@@ -112,6 +167,8 @@ void Form1::ForgetShownTile()
 void Form1::ShowPicture(forms::Picture picture)
 {
     ForgetShownTile();
+    seamText_.clear();
+    unreadable_.clear();
     // One copy of the pixels: an opaque picture is PicM's image itself.
     auto shown = std::make_shared<const forms::Picture>(std::move(picture));
     PicM.SetPicture(shown);
@@ -121,6 +178,8 @@ void Form1::ShowPicture(forms::Picture picture)
 void Form1::ClearShownPicture()
 {
     ForgetShownTile();
+    seamText_.clear();
+    unreadable_.clear();
     PicM.ClearPicture();
     shown_.reset();
 }
@@ -161,9 +220,10 @@ Form1::TileSource Form1::CurrentTile() const
 
 void Form1::CopyPreviewToClipboard()
 {
+    // An unreadable file is not a picture: the clipboard keeps what it had.
+    if (!unreadable_.empty())
+        return;
     forms::SkipIfFalse(forms::ClipboardClear(Hwnd()), L"clear clipboard");
-    forms::DoEvents();
-    // Read after the pending events: a resize in between may have replaced the image.
     const int width = PicW.ScaleWidth();
     const int height = PicW.ScaleHeight();
     // What stayed of the preview since the last copy is not copied again: a drag of the window's corner
@@ -177,8 +237,10 @@ void Form1::CopyPreviewToClipboard()
 
 void Form1::PicW_Click()
 {
+    // An unreadable file put nothing on the clipboard to confirm.
+    if (!unreadable_.empty())
+        return;
     CopyPreviewToClipboard();
-    forms::DoEvents();
     const std::wstring text = L"die Grafik befindet sich jetzt in der Zwischenablage.   " + Commands::CrLf +
                               L"now the graphic is on the clipboard.   " + Commands::CrLf;
     std::wstring title;  // ShowMessage puts the program's title in
@@ -193,9 +255,7 @@ void Form1::PicM_Click()
 void Form1::PicW_OLEDragDrop(IDataObject* data)
 {
     ReadDroppedFiles(data);
-    // Drive1 is not touched; a folder that could not be shown is not searched.
-    if (MoveListsToDroppedFolder())
-        SelectDroppedFile();
+    PostDrop(DropOn::PicW);
 }
 
 }  // namespace ui

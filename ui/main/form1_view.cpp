@@ -237,11 +237,14 @@ void Form1::PicW_ContextMenu(POINT screenPoint)
         forms::PopupMenu::Item(L"Vergrößerung\tStrg++ / Strg+-").Opens(std::move(zooms)),
         forms::PopupMenu::Item(L"Rapport").Opens(std::move(repeats)),
         forms::PopupMenu::Item(L"-"),
-        forms::PopupMenu::Item(L"Kachelung speichern unter …\tStrg+S", [this] { mnuSaveTiling_Click(); }),
-        forms::PopupMenu::Item(L"Rapport speichern unter …", [this] { mnuSaveRepeat_Click(); }).Enabled(unitFits),
+        forms::PopupMenu::Item(L"Kachelung speichern unter …\tStrg+S", [this] { mnuSaveTiling_Click(); })
+            .Enabled(OutputsAvailable()),
+        forms::PopupMenu::Item(L"Rapport speichern unter …", [this] { mnuSaveRepeat_Click(); })
+            .Enabled(OutputsAvailable() && unitFits),
         forms::PopupMenu::Item(L"Als Desktophintergrund (gekachelt)", [this] { mnuWallpaper_Click(); })
-            .Enabled(unitFits),
-        forms::PopupMenu::Item(L"Nahtlos machen …\tStrg+N", [this] { mnuRepair_Click(); }).Enabled(shown_ != nullptr),
+            .Enabled(OutputsAvailable() && unitFits),
+        forms::PopupMenu::Item(L"Nahtlos machen …\tStrg+N", [this] { mnuRepair_Click(); })
+            .Enabled(shown_ != nullptr && OutputsAvailable()),
         forms::PopupMenu::Item(L"Übersicht des Ordners …\tStrg+T", [this] { mnuOverview_Click(); }),
         forms::PopupMenu::Item(L"-"),
         forms::PopupMenu::Item(SeamText()).Enabled(false),
@@ -251,11 +254,14 @@ void Form1::PicW_ContextMenu(POINT screenPoint)
 
 std::wstring Form1::SeamText()
 {
+    // An unreadable file: its first line says so.
+    if (!unreadable_.empty())
+        return unreadable_.substr(0, unreadable_.find(L'\n'));
     const TileSource& tile = ShownTile();
     if (tile.pixels.Empty())
         return L"Kein Bild";
-    // Measured once per picture: a picture that stays keeps its line.
-    if (seamFor_ != tile.owner.get() || seamText_.empty()) {
+    // Measured once per shown picture; showing or clearing one empties it.
+    if (seamText_.empty()) {
         seamText_ = imaging::SeamLine(tile.pixels.width, tile.pixels.height,
                                       imaging::MeasureSeam(tile.pixels, tile.background, view_.repeat), view_.repeat);
         if (!UnitFits(tile.pixels, view_.repeat)) {
@@ -263,7 +269,6 @@ std::wstring Form1::SeamText()
             seamText_ += L" · Rapport " + std::to_wstring(unit.width) + L" × " + std::to_wstring(unit.height) +
                          L" Pixel, zu groß zum Speichern";
         }
-        seamFor_ = tile.owner.get();
     }
     return seamText_;
 }
@@ -375,7 +380,8 @@ const Form1::ReducedBlock* Form1::ReducedBlockFor(int zoom)
 
 bool Form1::PicW_Paint(HDC dc, const RECT& area)
 {
-    if (PlainView())
+    // The line about an unreadable file is in the persistent image.
+    if (PlainView() || !unreadable_.empty())
         return false;
     // Even left and top edges keep the dots of the borders in step with the screen.
     const int left = std::max(0, static_cast<int>(area.left)) & ~1;

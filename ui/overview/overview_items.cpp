@@ -15,7 +15,7 @@ namespace ui {
 std::shared_ptr<const TileFacts> MakeTileFacts(const std::wstring& path, int side, std::uint32_t background)
 {
     auto facts = std::make_shared<TileFacts>();
-    const std::optional<forms::Picture> picture = forms::DecodePicture(path);
+    const std::optional<forms::Picture> picture = forms::DecodePicture(path).picture;
     const std::uint8_t* const bits = picture ? picture->Bits() : nullptr;
     if (!bits)
         return facts;
