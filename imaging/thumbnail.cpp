@@ -185,4 +185,23 @@ Image32 RepeatThumbnail(ConstPixels tile, int side, std::uint32_t background, co
     return result;
 }
 
+RepeatLayout LayoutOf(Repeat repeat, int width, int height)
+{
+    RepeatLayout layout;
+    switch (repeat.kind) {
+    case RepeatKind::HalfDrop:
+        layout.quarters[0][1].shiftY = layout.quarters[1][1].shiftY = RepeatOffset(height, repeat.n);
+        break;
+    case RepeatKind::HalfBrick:
+        layout.quarters[1][0].shiftX = layout.quarters[1][1].shiftX = RepeatOffset(width, repeat.n);
+        break;
+    case RepeatKind::Mirror:
+        layout.quarters[0][1].mirrorX = layout.quarters[1][1].mirrorX = true;
+        layout.quarters[1][0].mirrorY = layout.quarters[1][1].mirrorY = true;
+        break;
+    case RepeatKind::Block: break;
+    }
+    return layout;
+}
+
 }  // namespace imaging

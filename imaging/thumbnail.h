@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "imaging/pixels.h"
+#include "imaging/repeat.h"
 
 namespace imaging {
 
@@ -27,6 +28,10 @@ struct TilePoint {
     int y = 0;
 };
 TilePoint RepeatSource(const RepeatLayout& layout, int width, int height, int x, int y);
+
+// The 2 × 2 view of a repeat of a width × height tile: a half-drop moves the right column down by its
+// offset, a half-brick the bottom row right, a mirror mirrors the right column and the bottom row.
+RepeatLayout LayoutOf(Repeat repeat, int width, int height);
 
 // A side × side opaque picture: the tile's 2 × 2 view composited over `background` (0x00RRGGBB),
 // reduced with an exact area average until it fits (never enlarged), centred on the background.

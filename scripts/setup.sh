@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs what building, testing, running and packaging need on a fresh Debian 12 machine; skips what is there.
 set -euo pipefail
-packages=(cmake make ccache g++-mingw-w64-x86-64-posix mingw-w64-tools googletest libstb-dev libqoi-dev
+packages=(cmake make g++-mingw-w64-x86-64-posix mingw-w64-tools googletest libstb-dev libqoi-dev
           libkissfft-dev wine wine64 xvfb x11-utils xdotool xclip imagemagick openbox python3 python3-gi
           gir1.2-gtk-3.0 nsis zip plasma-workspace-wallpapers)
 missing=()

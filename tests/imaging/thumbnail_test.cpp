@@ -155,6 +155,24 @@ TEST(ImagingThumbnail, AnotherRepeatIsShownAsItsLayoutSays)
     EXPECT_EQ(RepeatSource(mirror, 9, 12, 0, 13).x, 0);
 }
 
+TEST(ImagingThumbnail, TheLayoutOfEachRepeatShowsWhatTheRepeatLaysInItsFirstTwoByTwoTiles)
+{
+    const Image32 tile = imagingtest::SampleTile(7, 5, 3);
+    for (const RepeatKind kind : {RepeatKind::Block, RepeatKind::HalfDrop, RepeatKind::HalfBrick, RepeatKind::Mirror}) {
+        for (const int n : {2, 3, 4}) {
+            const Repeat repeat{kind, n};
+            const RepeatLayout layout = LayoutOf(repeat, tile.width, tile.height);
+            for (int y = 0; y < 2 * tile.height; ++y) {
+                for (int x = 0; x < 2 * tile.width; ++x) {
+                    const TilePoint from = RepeatSource(layout, tile.width, tile.height, x, y);
+                    ASSERT_EQ(tile.At(from.x, from.y), imagingtest::RepeatDefinition(tile, repeat, x, y))
+                        << "kind " << static_cast<int>(kind) << " 1/" << n << " at (" << x << ", " << y << ")";
+                }
+            }
+        }
+    }
+}
+
 TEST(ImagingThumbnail, NoTileGivesTheBackground)
 {
     const Image32 none = RepeatThumbnail(ConstPixels{}, 8, kGreen);

@@ -124,6 +124,7 @@ TEST_F(OverviewTest, StrgTOpensTheFolderRankedBySeamAndEnterShowsTheChosenPictur
     SendMessageW(overview.lvwTiles.Hwnd(), WM_KEYDOWN, VK_RETURN, 0);
     EXPECT_EQ(form_->File1.FileName(), L"m_nahtlos.bmp");
     EXPECT_EQ(Commands::CurrentFile, L"m_nahtlos.bmp");
+    AwaitShown();
     EXPECT_EQ(form_->PicM.ScaleWidth(), 32);
 }
 

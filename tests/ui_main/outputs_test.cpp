@@ -208,6 +208,7 @@ TEST_F(OutputsTest, TransparencyOfTgaQoiAndDdsReachesDibV5PngAndTheSavedTiling)
         dialog.Text2.SetText(L"11");
         FileDialogs().answers.push_back({images_ / L"Gespeichert.png", 0});
         dialog.Command2_Click();
+        ASSERT_TRUE(testsupport::PumpUntil([&] { return !form_->SaveRunning(); }));
         const std::optional<forms::Picture> saved =
             Decode(testsupport::ReadFileBytes(images_ / L"Gespeichert.png"), images_);
         ASSERT_TRUE(saved);
@@ -342,6 +343,7 @@ TEST_F(OutputsTest, InARepeatTheTilingIsSavedInItAndTheRepeatUnitAsItIs)
     // 5 x 3 in half-drop 1/2: d = 2 shares no factor with 3, so the unit is three tiles wide.
     FileDialogs().answers.push_back({images_ / L"Rapport.png", 0});
     form_->mnuSaveRepeat_Click();
+    ASSERT_TRUE(testsupport::PumpUntil([&] { return !form_->SaveRunning(); }));
     ASSERT_EQ(FileDialogs().asked.size(), 1u);
     EXPECT_EQ(FileDialogs().asked[0].title, L"Rapport speichern unter");
     EXPECT_EQ(FileDialogs().asked[0].suggestedName, L"Wand_kachel_15x3.png");
@@ -356,6 +358,7 @@ TEST_F(OutputsTest, InARepeatTheTilingIsSavedInItAndTheRepeatUnitAsItIs)
     dialog.Text2.SetText(L"7");
     FileDialogs().answers.push_back({images_ / L"Kachelung.png", 0});
     dialog.Command2_Click();
+    ASSERT_TRUE(testsupport::PumpUntil([&] { return !form_->SaveRunning(); }));
     imaging::Image32 tiling(13, 7);
     imaging::RepeatRegion(tile.View(), drop, 0, 0, tiling.View());
     const std::optional<forms::Picture> saved = Decode(testsupport::ReadFileBytes(images_ / L"Kachelung.png"), images_);

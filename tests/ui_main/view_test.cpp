@@ -141,6 +141,7 @@ TEST_F(ViewTest, ZoomKeepsThePointUnderThePointerAndWrapsAtNegativeOrigins)
     AddImage(images_.Path(), L"Zweit.bmp", 5, 5, 2);
     form_->File1.Refresh();
     form_->File1.SetSelected(IndexInFile1(L"Zweit.bmp"));
+    AwaitShown();
     EXPECT_TRUE(testsupport::AwaitShown(*form_));
     EXPECT_EQ(form_->ZoomPercent(), 400);
     EXPECT_TRUE(IsTiling(ReadDc(form_->PicW.Hdc(), 50, 50), 5, 5, 2));
@@ -221,6 +222,7 @@ TEST_F(ViewTest, ALargeTileShowsWrappedAtEveryPanAndWithItsBorders)
     AddImage(images_.Path(), L"Gross.bmp", 1100, 1030, 9);
     form_->File1.Refresh();
     form_->File1.SetSelected(IndexInFile1(L"Gross.bmp"));
+    AwaitShown();
     EXPECT_TRUE(testsupport::AwaitShown(*form_));
     ASSERT_EQ(form_->PicM.ScaleWidth(), 1100);
     const ui::Form1::TileSource tile = form_->CurrentTile();
@@ -318,6 +320,7 @@ TEST_F(ViewTest, TheRepeatKeysLayThePreviewAndTheClipboardAndHoldForTheNextPictu
     AddImage(images_.Path(), L"Zweit.bmp", 6, 8, 2);
     form_->File1.Refresh();
     form_->File1.SetSelected(IndexInFile1(L"Zweit.bmp"));
+    AwaitShown();
     EXPECT_EQ(form_->ChosenRepeat().kind, imaging::RepeatKind::HalfDrop);
     EXPECT_TRUE(SameColours(testsupport::ReadClipboardBitmap(),
                             Laid(testsupport::Pattern(6, 8, 2), third, width, height)));
@@ -354,6 +357,7 @@ TEST_F(ViewTest, ARepeatUnitTooLargeToWriteDisablesItsOutputsAndSaysWhy)
     AddImage(images_.Path(), L"Gross.bmp", 200, 199, 3);
     form_->File1.Refresh();
     form_->File1.SetSelected(IndexInFile1(L"Gross.bmp"));
+    AwaitShown();
     testsupport::MenuPresenter().choices.push_back(L"Halbversatz senkrecht\tStrg+2");
     form_->PicW_ContextMenu(POINT{-1, -1});
     EXPECT_EQ(form_->ChosenRepeat().kind, imaging::RepeatKind::HalfDrop);

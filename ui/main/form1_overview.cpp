@@ -28,7 +28,8 @@ void Form1::mnuOverview_Click()
         overview_ = std::make_unique<Overview>();
         overview_->onChoose = [this](const std::wstring& name) { Overview_Choose(name); };
     }
-    overview_->Open(Hwnd(), File1.Path(), EntriesOf(File1), File1.FileName(), imaging::FromColorref(PicM.BackColor()));
+    overview_->Open(Hwnd(), File1.Path(), EntriesOf(File1), File1.FileName(), imaging::FromColorref(PicM.BackColor()),
+                    view_.repeat);
 }
 
 void Form1::Overview_Choose(const std::wstring& name)

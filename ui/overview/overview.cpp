@@ -114,11 +114,15 @@ bool Overview::Make(HWND owner)
 }
 
 void Overview::Open(HWND owner, const std::wstring& folder, const std::vector<std::wstring>& names,
-                    const std::wstring& selected, std::uint32_t background)
+                    const std::wstring& selected, std::uint32_t background, imaging::Repeat repeat)
 {
     if (!Make(owner))
         return;
     background_ = background;
+    // Thumbnails and seams of another repeat are of no use any more.
+    if (repeat.kind != repeat_.kind || (!repeat.IsBlock() && repeat.n != repeat_.n))
+        cache_ = ThumbnailCache();
+    repeat_ = repeat;
     ShowFolder(folder, names, selected);
     Show();
     SetForegroundWindow(Hwnd());
@@ -166,7 +170,7 @@ void Overview::ShowFolder(const std::wstring& folder, const std::vector<std::wst
         needed[i] = !item.facts;
         known_ += item.facts ? 1 : 0;
     }
-    generation_ = work_->Start(std::move(paths), needed, side_, background_);
+    generation_ = work_->Start(std::move(paths), needed, side_, background_, repeat_);
     order_ = SortOrder(items_, sort_);
     position_.assign(order_.size(), 0);
     for (std::size_t p = 0; p < order_.size(); ++p)

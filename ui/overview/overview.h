@@ -26,9 +26,9 @@ public:
 
     // Shows the window "Übersicht – <folder>" over the folder's files `names` (in this order) with
     // `selected` selected, brought to the front; made on first use, owned by `owner`.
-    // background (0x00RRGGBB) is what transparent pixels are laid over.
+    // background (0x00RRGGBB) is what transparent pixels are laid over; each thumbnail shows `repeat`.
     void Open(HWND owner, const std::wstring& folder, const std::vector<std::wstring>& names,
-              const std::wstring& selected, std::uint32_t background);
+              const std::wstring& selected, std::uint32_t background, imaging::Repeat repeat = {});
     // While open, shows another folder (the owner's list moved there).
     void FollowFolder(const std::wstring& folder, const std::vector<std::wstring>& names);
     bool IsOpen() const { return IsLoaded() && Visible(); }
@@ -82,6 +82,7 @@ private:
     unsigned generation_ = 0;
     int known_ = 0;
     std::uint32_t background_ = 0xFFFFFF;
+    imaging::Repeat repeat_;  // what the cached thumbnails and seams show
     int side_ = 0;  // of the thumbnails in items_
 };
 

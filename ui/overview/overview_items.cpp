@@ -12,7 +12,8 @@
 
 namespace ui {
 
-std::shared_ptr<const TileFacts> MakeTileFacts(const std::wstring& path, int side, std::uint32_t background)
+std::shared_ptr<const TileFacts> MakeTileFacts(const std::wstring& path, int side, std::uint32_t background,
+                                               imaging::Repeat repeat)
 {
     auto facts = std::make_shared<TileFacts>();
     const std::optional<forms::Picture> picture = forms::DecodePicture(path).picture;
@@ -24,8 +25,9 @@ std::shared_ptr<const TileFacts> MakeTileFacts(const std::wstring& path, int sid
     facts->readable = true;
     facts->width = pixels.width;
     facts->height = pixels.height;
-    facts->seam = imaging::MeasureSeam(pixels, background).ratio;
-    facts->thumbnail = imaging::RepeatThumbnail(pixels, side, background);
+    facts->seam = imaging::MeasureSeam(pixels, background, repeat).ratio;
+    facts->thumbnail =
+        imaging::RepeatThumbnail(pixels, side, background, imaging::LayoutOf(repeat, pixels.width, pixels.height));
     return facts;
 }
 

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "imaging/pixels.h"
+#include "imaging/repeat.h"
 
 namespace ui {
 
@@ -23,7 +24,8 @@ struct TileFacts {
 
 // Decodes the file once and makes its thumbnail (side × side over `background`, 0x00RRGGBB) and its
 // seam measure from the full picture. Callable from any thread.
-std::shared_ptr<const TileFacts> MakeTileFacts(const std::wstring& path, int side, std::uint32_t background);
+std::shared_ptr<const TileFacts> MakeTileFacts(const std::wstring& path, int side, std::uint32_t background,
+                                               imaging::Repeat repeat = {});
 
 // A file's size and last write, as the folder listing gives them: a change makes its thumbnail anew.
 struct FileStamp {

@@ -32,11 +32,11 @@ void ThumbnailWork::SetReceiver(HWND window, UINT message)
 }
 
 unsigned ThumbnailWork::Start(std::vector<std::wstring> paths, const std::vector<bool>& needed, int side,
-                              std::uint32_t background)
+                              std::uint32_t background, imaging::Repeat repeat)
 {
     const std::lock_guard<std::mutex> lock(mutex_);
     const unsigned generation = queue_.Reset(needed);
-    folder_ = std::make_shared<const Folder>(Folder{generation, std::move(paths), side, background});
+    folder_ = std::make_shared<const Folder>(Folder{generation, std::move(paths), side, background, repeat});
     results_.clear();
     return generation;
 }
@@ -87,7 +87,7 @@ void ThumbnailWork::Run()
         // A failure here must not end the thread: the file then counts as unreadable.
         if (!forms::GuardedCall(L"make a thumbnail", [&] {
                 result.facts = MakeTileFacts(folder->paths[static_cast<std::size_t>(task->index)], folder->side,
-                                             folder->background);
+                                             folder->background, folder->repeat);
             }))
             result.facts = std::make_shared<const TileFacts>();
         Deliver(std::move(result));

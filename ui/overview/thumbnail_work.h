@@ -36,7 +36,7 @@ public:
     void SetReceiver(HWND window, UINT message);
     // A new set of files: what was queued or done before is dropped. Returns its generation.
     unsigned Start(std::vector<std::wstring> paths, const std::vector<bool>& needed, int side,
-                   std::uint32_t background);
+                   std::uint32_t background, imaging::Repeat repeat = {});
     // Drops everything queued and every result still to come.
     void Cancel();
     // The files first to last are on screen: they come next.
@@ -52,6 +52,7 @@ private:
         std::vector<std::wstring> paths;
         int side = 0;
         std::uint32_t background = 0;
+        imaging::Repeat repeat;
     };
     void Run();
     void Deliver(Result result);
