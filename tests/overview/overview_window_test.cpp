@@ -9,19 +9,9 @@
 #include "ui/overview/overview.h"
 
 using testsupport::Pixels;
+using testsupport::PumpUntil;
 
 namespace {
-
-// Waits for window events until done() holds or about ten seconds went by.
-template <typename Done>
-bool PumpUntil(Done done)
-{
-    for (int round = 0; round < 500 && !done(); ++round) {
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
-        forms::DoEvents();
-    }
-    return done();
-}
 
 // Red climbs by `step` from the left edge: a jump back across the edge, a distinct seam.
 Pixels Ramp(int width, int height, int step)
