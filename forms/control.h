@@ -87,6 +87,13 @@ Control* ControlFromHwnd(HWND hwnd);
 // the window server's round trip that such a hook costs on every message; nullptr ends it.
 void RelayMouseToTip(HWND control, HWND tip);
 
+// WM_GETDLGCODE's question: is the message a dialog manager would take an Enter key going down?
+inline bool AsksForEnter(LPARAM lParam)
+{
+    const MSG* const message = reinterpret_cast<const MSG*>(lParam);
+    return message && message->message == WM_KEYDOWN && message->wParam == VK_RETURN;
+}
+
 // Every container's window procedure calls this first: it hands WM_COMMAND, WM_NOTIFY,
 // WM_DRAWITEM and WM_MEASUREITEM to the wrapper of the control that sent them.
 bool ReflectToControl(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);

@@ -352,8 +352,7 @@ bool DirList::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& res
     case WM_GETDLGCODE:
         // Enter opens the highlighted folder even where a dialog manager would take it.
         result = CallDefault(msg, wParam, lParam);
-        if (lParam && reinterpret_cast<const MSG*>(lParam)->message == WM_KEYDOWN &&
-            reinterpret_cast<const MSG*>(lParam)->wParam == VK_RETURN)
+        if (AsksForEnter(lParam))
             result |= DLGC_WANTMESSAGE;
         return true;
     case WM_DESTROY:

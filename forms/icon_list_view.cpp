@@ -154,8 +154,7 @@ bool IconListView::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT
     case WM_GETDLGCODE:
         // Enter is the list's own: it chooses the item instead of pressing a dialog button.
         result = CallDefault(msg, wParam, lParam);
-        if (lParam && reinterpret_cast<const MSG*>(lParam)->message == WM_KEYDOWN &&
-            reinterpret_cast<const MSG*>(lParam)->wParam == VK_RETURN)
+        if (AsksForEnter(lParam))
             result |= DLGC_WANTMESSAGE;
         return true;
     case WM_KEYDOWN:

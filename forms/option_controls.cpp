@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <string>
 
 #include "forms/raise.h"
@@ -55,10 +56,10 @@ bool NumberBox::Create(HWND parent, int value, int minimum, int maximum, const B
     return true;
 }
 
-std::optional<int> NumberBox::Number() const
+std::optional<int> ParseDecimal(const std::wstring& text, std::size_t maxDigits, int minimum, int maximum)
 {
-    const std::wstring text = Text();
-    if (text.empty() || text.size() > 9)
+    // Nine digits at most always fit an int.
+    if (text.empty() || text.size() > std::min<std::size_t>(maxDigits, 9))
         return std::nullopt;
     int value = 0;
     for (const wchar_t ch : text) {
@@ -66,9 +67,14 @@ std::optional<int> NumberBox::Number() const
             return std::nullopt;
         value = value * 10 + (ch - L'0');
     }
-    if (value < minimum_ || value > maximum_)
+    if (value < minimum || value > maximum)
         return std::nullopt;
     return value;
+}
+
+std::optional<int> NumberBox::Number() const
+{
+    return ParseDecimal(Text(), 9, minimum_, maximum_);
 }
 
 void NumberBox::SetNumber(int value)

@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include <cstddef>
 #include <functional>
 #include <optional>
 
@@ -22,6 +23,10 @@ public:
 protected:
     bool OnCommand(WORD code) override;
 };
+
+// The whole number a text of at most maxDigits decimal digits (and nothing else) spells, when it lies
+// from minimum to maximum.
+std::optional<int> ParseDecimal(const std::wstring& text, std::size_t maxDigits, int minimum, int maximum);
 
 // A text box for a whole number with up-down arrows on its right; typing, the arrows and the arrow
 // keys raise onChange.

@@ -9,6 +9,7 @@
 #include "common/commands.h"
 #include "forms/events.h"
 #include "forms/fonts.h"
+#include "forms/option_controls.h"
 
 namespace ui {
 
@@ -211,17 +212,7 @@ void frmSaveSize::UnloadDialog()
 
 std::optional<int> ParseSide(const std::wstring& text)
 {
-    if (text.empty() || text.size() > kMaxDigits)
-        return std::nullopt;
-    int value = 0;
-    for (const wchar_t ch : text) {
-        if (ch < L'0' || ch > L'9')
-            return std::nullopt;
-        value = value * 10 + (ch - L'0');
-    }
-    if (value < kMinSavedSide || value > kMaxSavedSide)
-        return std::nullopt;
-    return value;
+    return forms::ParseDecimal(text, kMaxDigits, kMinSavedSide, kMaxSavedSide);
 }
 
 std::wstring FilterDigits(const std::wstring& text)

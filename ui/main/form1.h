@@ -146,6 +146,8 @@ public:
     imaging::Repeat ChosenRepeat() const { return view_.repeat; }
     // The repeat unit of the tile, which Windows can tile as it is; empty when a side exceeds what is written.
     static TileSource RepeatUnitOf(const TileSource& tile, imaging::Repeat repeat);
+    // Whether the repeat unit can be written as a file (and so as the desktop background).
+    static bool UnitFits(imaging::ConstPixels tile, imaging::Repeat repeat);
     // Lays the picture PicM shows over PicW in the chosen repeat from the top-left corner.
     void TilePreview();
     // "Nahtlos machen": the shown picture made seamless, previewed while the dialog is open.
@@ -273,7 +275,6 @@ private:
     std::wstring unreadable_;  // the selected file could not be read: the preview says so
     forms::Job selectionJob_;  // the picture being decoded; a newer selection replaces it
     forms::Job saveJob_;
-    forms::Job wallpaperJob_;
     forms::ProgressWindow saveProgress_;
     void ShowUnreadable(const std::wstring& name, const std::wstring& reason);
     void PaintUnreadable();

@@ -100,12 +100,14 @@ void Form1::mnuWallpaper_Click()
 {
     if (!OutputsAvailable())
         return;
-    // Windows tiles only rectangles: the repeat unit.
-    const TileSource tile = RepeatUnitOf(CurrentTile(), view_.repeat);
-    if (tile.pixels.Empty())
+    const TileSource tile = CurrentTile();
+    const imaging::Repeat repeat = view_.repeat;
+    if (tile.pixels.Empty() || !UnitFits(tile.pixels, repeat))
         return;
-    StartOutput(L"Desktophintergrund wird gesetzt", [tile](forms::JobContext&) {
-        const imaging::SaveResult result = SetTiledWallpaper(tile.pixels, tile.background);
+    StartOutput(L"Desktophintergrund wird gesetzt", [tile, repeat](forms::JobContext&) {
+        // Windows tiles only rectangles: the repeat unit, laid out here rather than on the window's thread.
+        const TileSource unit = RepeatUnitOf(tile, repeat);
+        const imaging::SaveResult result = SetTiledWallpaper(unit.pixels, unit.background);
         if (result.ok)
             return std::wstring();
         return L"Der Desktophintergrund konnte nicht gesetzt werden." + Commands::CrLf + WallpaperFilePath() +

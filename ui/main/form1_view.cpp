@@ -52,12 +52,6 @@ constexpr std::array<RepeatChoice, 4> kRepeats{{
     {imaging::RepeatKind::Mirror, L"Gespiegelt\tStrg+4", '4', kAccelRepeatMirror},
 }};
 
-// Whether the repeat unit can be written as a file (and so as the desktop background).
-bool UnitFits(imaging::ConstPixels tile, imaging::Repeat repeat)
-{
-    const imaging::RepeatSize unit = imaging::RepeatUnitSize(tile.width, tile.height, repeat);
-    return unit.width <= imaging::kMaxOutputSide && unit.height <= imaging::kMaxOutputSide;
-}
 
 // Screen pixels per unit of origin, as a fraction zoom / (100 * kUnits).
 long long ScreenFromUnits(long long units, int zoom)
@@ -71,6 +65,12 @@ long long UnitsPerScreenPixel(int zoom)
 }
 
 }  // namespace
+
+bool Form1::UnitFits(imaging::ConstPixels tile, imaging::Repeat repeat)
+{
+    const imaging::RepeatSize unit = imaging::RepeatUnitSize(tile.width, tile.height, repeat);
+    return unit.width <= imaging::kMaxOutputSide && unit.height <= imaging::kMaxOutputSide;
+}
 
 std::vector<ACCEL> Form1::ViewKeys()
 {
