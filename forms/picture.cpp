@@ -40,9 +40,24 @@ void WidenRows(const std::uint8_t* source, std::size_t sourceStride, std::uint8_
     }
 }
 
-// Decodes into a fresh DIB section; every WIC object is gone (and the file closed) on return.
-// Needs COM on the calling thread. `failure` receives why there is no picture.
-std::optional<Picture> Decode(const std::wstring& path, const std::function<bool()>& cancelled, HRESULT& failure)
+// What the frame gave: its size and orientation, whether any pixel is not opaque, and whether no
+// system decoder took the file (it then goes to the built-in ones).
+struct FrameFacts {
+    UINT width = 0;
+    UINT height = 0;
+    int orientation = 1;
+    bool hasAlpha = false;
+    bool builtin = false;
+};
+
+// Memory for width x height BGRA pixels, rows top-down; nullptr when there is none.
+using TargetFor = std::function<std::uint8_t*(UINT width, UINT height)>;
+
+// Decodes the first frame into the memory `target` gives, a band of rows at a time through `band`;
+// every WIC object is gone (and the file closed) on return. Needs COM on the calling thread.
+// `failure` receives why there are no pixels.
+bool DecodeFrame(const std::wstring& path, const std::function<bool()>& cancelled, const TargetFor& target,
+                 std::vector<std::uint8_t>& band, HRESULT& failure, FrameFacts& facts)
 {
     // Each failed step names its reason; a refusal of this program's own gives E_FAIL or E_OUTOFMEMORY.
     const auto fails = [&failure](HRESULT result) {
@@ -51,7 +66,7 @@ std::optional<Picture> Decode(const std::wstring& path, const std::function<bool
     };
     ComPtr<IWICImagingFactory> factory;
     if (fails(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&factory))))
-        return std::nullopt;
+        return false;
 
     // Declared first so that it is released last, after the frame and the converter.
     ComPtr<IWICBitmapDecoder> decoder;
@@ -59,36 +74,38 @@ std::optional<Picture> Decode(const std::wstring& path, const std::function<bool
     // built-in decoders, so a codec the user installs wins; a DDS the system would render as noise is refused.
     const HRESULT opened = factory->CreateDecoderFromFilename(path.c_str(), nullptr, GENERIC_READ,
                                                               WICDecodeMetadataCacheOnDemand, &decoder);
-    if (opened == WINCODEC_ERR_COMPONENTNOTFOUND || opened == WINCODEC_ERR_UNKNOWNIMAGEFORMAT)
-        return LoadBuiltinPicture(path, failure);
+    if (opened == WINCODEC_ERR_COMPONENTNOTFOUND || opened == WINCODEC_ERR_UNKNOWNIMAGEFORMAT) {
+        facts.builtin = true;
+        return false;
+    }
     failure = FAILED(opened) ? opened : SystemDecodes(decoder.Get());
     if (FAILED(failure))
-        return std::nullopt;
+        return false;
     failure = E_FAIL;
     // ----
     UINT frames = 0;
     if (fails(decoder->GetFrameCount(&frames)) || (frames == 0 && fails(WINCODEC_ERR_FRAMEMISSING)))
-        return std::nullopt;
+        return false;
     ComPtr<IWICBitmapFrameDecode> frame;
     if (fails(decoder->GetFrame(0, &frame)))
-        return std::nullopt;
-    // Camera pictures are turned upright at the end (picture_upright.h).
-    const int orientation = ExifOrientation(decoder.Get(), frame.Get(), path);
+        return false;
+    // Camera pictures are turned upright afterwards (picture_upright.h).
+    facts.orientation = ExifOrientation(decoder.Get(), frame.Get(), path);
 
     UINT width = 0;
     UINT height = 0;
     if (fails(frame->GetSize(&width, &height)) || ((width == 0 || height == 0) && fails(WINCODEC_ERR_BADIMAGE)))
-        return std::nullopt;
+        return false;
     const std::uint64_t pixels = std::uint64_t{width} * height;
     if (width > 0x7fffffffu || height > 0x7fffffffu || pixels > std::uint64_t(kMaxPicturePixels)) {
         failure = E_OUTOFMEMORY;
-        return std::nullopt;
+        return false;
     }
     const std::uint64_t stride = std::uint64_t{width} * 4;
     const std::uint64_t bytes = stride * height;
     if (stride > UINT_MAX || bytes > UINT_MAX) {
         failure = E_OUTOFMEMORY;
-        return std::nullopt;
+        return false;
     }
 
     // JPEGs and most BMPs come as 24-bit BGR, widened here; everything else through WIC's converter.
@@ -100,44 +117,85 @@ std::optional<Picture> Decode(const std::wstring& path, const std::function<bool
     } else {
         ComPtr<IWICFormatConverter> converter;
         if (fails(factory->CreateFormatConverter(&converter)))
-            return std::nullopt;
+            return false;
         // Straight alpha, as the file holds it: the clipboard and saved files give it on unchanged.
         if (fails(converter->Initialize(frame.Get(), GUID_WICPixelFormat32bppBGRA, WICBitmapDitherTypeNone, nullptr,
                                          0.0, WICBitmapPaletteTypeCustom)))
-            return std::nullopt;
+            return false;
         source = converter;
     }
 
-    void* bits = nullptr;
-    UniqueHbitmap dib = CreateDib32(static_cast<int>(width), static_cast<int>(height), &bits);
-    if (!dib || !bits) {
+    std::uint8_t* const out = target(width, height);
+    if (!out) {
         failure = E_OUTOFMEMORY;
-        return std::nullopt;
+        return false;
     }
-    auto* const target = static_cast<std::uint8_t*>(bits);
     const std::uint64_t sourceStride = widen ? std::uint64_t{width} * 3 : stride;
     const UINT bandRows = static_cast<UINT>(std::clamp<std::uint64_t>(kBandBytes / sourceStride, 1, height));
-    std::vector<std::uint8_t> band(widen ? static_cast<std::size_t>(sourceStride * bandRows) : 0);
+    if (widen)
+        band.resize(static_cast<std::size_t>(sourceStride * bandRows));
     for (UINT top = 0; top < height; top += bandRows) {
         if (cancelled && cancelled()) {
             failure = E_ABORT;
-            return std::nullopt;
+            return false;
         }
         const UINT rows = std::min(bandRows, height - top);
         const WICRect rect{0, static_cast<INT>(top), static_cast<INT>(width), static_cast<INT>(rows)};
-        std::uint8_t* const out = widen ? band.data() : target + stride * top;
+        std::uint8_t* const rowsOut = widen ? band.data() : out + stride * top;
         if (fails(source->CopyPixels(&rect, static_cast<UINT>(sourceStride), static_cast<UINT>(sourceStride * rows),
-                                      out)))
-            return std::nullopt;
+                                      rowsOut)))
+            return false;
         if (widen)
-            WidenRows(out, static_cast<std::size_t>(sourceStride), target + stride * top,
+            WidenRows(rowsOut, static_cast<std::size_t>(sourceStride), out + stride * top,
                       static_cast<std::size_t>(stride), width, rows);
     }
-    const bool hasAlpha = !widen && !imaging::AllOpaque(target, static_cast<int>(pixels));
+    facts.width = width;
+    facts.height = height;
+    facts.hasAlpha = !widen && !imaging::AllOpaque(out, static_cast<int>(pixels));
     failure = S_OK;
+    return true;
+}
+
+// Decodes into a fresh DIB section, turned upright. Needs COM on the calling thread.
+std::optional<Picture> Decode(const std::wstring& path, const std::function<bool()>& cancelled, HRESULT& failure)
+{
+    UniqueHbitmap dib;
+    const TargetFor target = [&dib](UINT width, UINT height) -> std::uint8_t* {
+        void* bits = nullptr;
+        dib = CreateDib32(static_cast<int>(width), static_cast<int>(height), &bits);
+        return dib ? static_cast<std::uint8_t*>(bits) : nullptr;
+    };
+    std::vector<std::uint8_t> band;
+    FrameFacts facts;
+    if (!DecodeFrame(path, cancelled, target, band, failure, facts))
+        return facts.builtin ? LoadBuiltinPicture(path, failure) : std::nullopt;
+    // The flip rotator needs a factory of its own; only turned pictures pay for it.
+    ComPtr<IWICImagingFactory> factory;
+    if (facts.orientation > 1)
+        SkipIfFailed(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&factory)),
+                     L"make a factory to turn the picture");
     return UprightPicture(factory.Get(),
-                          Picture(std::move(dib), static_cast<int>(width), static_cast<int>(height), hasAlpha, false),
-                          orientation);
+                          Picture(std::move(dib), static_cast<int>(facts.width), static_cast<int>(facts.height),
+                                  facts.hasAlpha, false),
+                          facts.orientation);
+}
+
+// Runs `decode` with COM joined for the call where the thread has no apartment yet.
+template <typename Work>
+HRESULT WithCom(const Work& decode)
+{
+    HRESULT failure = S_OK;
+    GuardedCall(L"decode a picture", [&] {
+        const HRESULT com = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+        // A thread in a single-threaded apartment decodes there.
+        if (SUCCEEDED(com) || com == RPC_E_CHANGED_MODE)
+            GuardedCall(L"decode a picture", [&] { decode(failure); });
+        else
+            failure = com;
+        if (SUCCEEDED(com))
+            CoUninitialize();
+    });
+    return failure;
 }
 
 }  // namespace
@@ -177,20 +235,51 @@ DecodedPicture DecodePicture(const std::wstring& path, const std::function<bool(
         result.failure = HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND);
         return result;
     }
-    HRESULT failure = S_OK;
-    GuardedCall(L"decode a picture", [&] {
-        const HRESULT com = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
-        // A thread in a single-threaded apartment decodes there.
-        if (SUCCEEDED(com) || com == RPC_E_CHANGED_MODE)
-            GuardedCall(L"decode a picture", [&] { result.picture = Decode(path, cancelled, failure); });
-        else
-            failure = com;
-        if (SUCCEEDED(com))
-            CoUninitialize();
-    });
+    const HRESULT failure = WithCom([&](HRESULT& failed) { result.picture = Decode(path, cancelled, failed); });
     if (!result.picture)
         result.failure = FAILED(failure) ? failure : E_FAIL;
     return result;
+}
+
+HRESULT DecodePixels(const std::wstring& path, PixelBuffer& buffer, const std::function<bool()>& cancelled)
+{
+    buffer.width = buffer.height = 0;
+    buffer.hasAlpha = false;
+    if (path.empty())
+        return HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND);
+    bool done = false;
+    const HRESULT failure = WithCom([&](HRESULT& failed) {
+        const TargetFor target = [&buffer](UINT width, UINT height) -> std::uint8_t* {
+            buffer.pixels.resize(std::size_t{width} * height * 4);
+            return buffer.pixels.data();
+        };
+        FrameFacts facts;
+        const bool decoded = DecodeFrame(path, cancelled, target, buffer.band, failed, facts);
+        if (decoded && facts.orientation <= 1) {
+            buffer.width = static_cast<int>(facts.width);
+            buffer.height = static_cast<int>(facts.height);
+            buffer.hasAlpha = facts.hasAlpha;
+            done = true;
+            return;
+        }
+        if (!decoded && !facts.builtin)
+            return;
+        // Turned camera pictures and the built-in formats take the picture's own way, then are copied.
+        const std::optional<Picture> picture = facts.builtin ? LoadBuiltinPicture(path, failed)
+                                                             : Decode(path, cancelled, failed);
+        const std::uint8_t* const bits = picture ? picture->Bits() : nullptr;
+        if (!bits)
+            return;
+        buffer.width = picture->Width();
+        buffer.height = picture->Height();
+        buffer.hasAlpha = picture->HasAlpha();
+        buffer.pixels.assign(bits, bits + std::size_t(buffer.width) * std::size_t(buffer.height) * 4);
+        done = true;
+    });
+    if (done)
+        return S_OK;
+    buffer.width = buffer.height = 0;
+    return FAILED(failure) ? failure : E_FAIL;
 }
 
 std::optional<Picture> LoadPicture(const std::wstring& path, HRESULT* failure)

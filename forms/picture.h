@@ -7,6 +7,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "forms/handles.h"
 
@@ -52,6 +53,17 @@ struct DecodedPicture {
 // bands of rows) says so. Joins the multithreaded apartment for the call when the thread has none yet.
 // Meant for a job's or a worker's thread.
 DecodedPicture DecodePicture(const std::wstring& path, const std::function<bool()>& cancelled = nullptr);
+// Decoded pixels in memory that is kept from one picture to the next: a thread that decodes many
+// pictures touches fresh pages (slow under some systems) only for the first.
+struct PixelBuffer {
+    std::vector<std::uint8_t> pixels;  // rows top-down, width * 4 bytes each, BGRA, straight alpha
+    std::vector<std::uint8_t> band;    // rows on their way from the decoder
+    int width = 0;                     // 0 when there is no picture
+    int height = 0;
+    bool hasAlpha = false;
+};
+// Decodes as DecodePicture does, into `buffer`; S_OK, or why there is no picture.
+HRESULT DecodePixels(const std::wstring& path, PixelBuffer& buffer, const std::function<bool()>& cancelled = nullptr);
 // The same, for callers that need no reason or only its status.
 std::optional<Picture> LoadPicture(const std::wstring& path, HRESULT* failure = nullptr);
 // A one-line text for a decoding failure, German where the program knows the case, else the system's;

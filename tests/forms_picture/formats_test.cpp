@@ -325,3 +325,38 @@ TEST(PictureFormats, ACameraTiffIsTurnedUprightPixelForPixel)
             want.argb.push_back(stored.At(y, stored.height - 1 - x));
     EXPECT_TRUE(Near(PixelsOf(*picture), want, 0, true));
 }
+
+// A worker decodes many files into one buffer: each file gives what the picture's own way gives,
+// whatever the buffer held before (larger, turned, built in, or nothing).
+TEST(PictureFormats, DecodingIntoAKeptBufferGivesWhatThePictureGives)
+{
+    testsupport::TempFolder folder;
+    const std::string jpeg = testsupport::EncodeWithWic(GUID_ContainerFormatJpeg, {Blocks()});
+    ASSERT_TRUE(testsupport::WriteFileBytes(folder / L"Gedreht.jpg", WithOrientation(jpeg, 6)));
+    ASSERT_TRUE(testsupport::WriteFileBytes(folder / L"Gerade.jpg", jpeg));
+    ASSERT_TRUE(
+        testsupport::WriteFileBytes(folder / L"Glas.qoi", testsupport::Qoi(testsupport::ReferencePixels(true), 4)));
+    ASSERT_TRUE(testsupport::WriteWithWic(folder / L"Klein.png", GUID_ContainerFormatPng, testsupport::Pattern(5, 3, 4)));
+    ASSERT_TRUE(testsupport::WriteFileBytes(folder / L"Kaputt.png", "kein Bild"));
+    const std::wstring paths[] = {folder / L"Gerade.jpg", folder / L"Gedreht.jpg",    folder / L"Kaputt.png",
+                                  folder / L"Glas.qoi",   testsupport::DataFile(L"rle_bottom_up.tga"),
+                                  folder / L"Klein.png",  folder / L"Fehlt.png"};
+    forms::PixelBuffer buffer;
+    for (const std::wstring& path : paths) {
+        SCOPED_TRACE(testing::PrintToString(path));
+        const forms::DecodedPicture want = forms::DecodePicture(path);
+        const HRESULT got = forms::DecodePixels(path, buffer);
+        ASSERT_EQ(got, want.failure);
+        if (!want.picture) {
+            EXPECT_EQ(buffer.width, 0);
+            continue;
+        }
+        ASSERT_EQ(buffer.width, want.picture->Width());
+        ASSERT_EQ(buffer.height, want.picture->Height());
+        EXPECT_EQ(buffer.hasAlpha, want.picture->HasAlpha());
+        const auto* first = reinterpret_cast<const std::uint32_t*>(buffer.pixels.data());
+        const Pixels decoded{buffer.width, buffer.height,
+                             std::vector<std::uint32_t>(first, first + std::size_t(buffer.width) * buffer.height)};
+        EXPECT_TRUE(Near(decoded, PixelsOf(*want.picture), 0, true));
+    }
+}

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <map>
+#include <vector>
 
 #include "forms/handles.h"
 #include "forms/paths.h"
@@ -123,8 +124,8 @@ void Overview::Open(HWND owner, const std::wstring& folder, const std::vector<st
     if (repeat.kind != repeat_.kind || (!repeat.IsBlock() && repeat.n != repeat_.n))
         cache_ = ThumbnailCache();
     repeat_ = repeat;
-    ShowFolder(folder, names, selected);
     Show();
+    ShowFolder(folder, names, selected);
     SetForegroundWindow(Hwnd());
     lvwTiles.SetFocus();
 }
@@ -170,7 +171,6 @@ void Overview::ShowFolder(const std::wstring& folder, const std::vector<std::wst
         needed[i] = !item.facts;
         known_ += item.facts ? 1 : 0;
     }
-    generation_ = work_->Start(std::move(paths), needed, side_, background_, repeat_);
     order_ = SortOrder(items_, sort_);
     position_.assign(order_.size(), 0);
     for (std::size_t p = 0; p < order_.size(); ++p)
@@ -184,6 +184,11 @@ void Overview::ShowFolder(const std::wstring& folder, const std::vector<std::wst
     }
     lvwTiles.SetSelected(selectedPosition);
     InvalidateRect(lvwTiles.Hwnd(), nullptr, FALSE);
+    // The places and names are drawn before the workers start: they would take the cores from it.
+    work_->Cancel();
+    if (IsWindowVisible(Hwnd()))
+        RedrawWindow(Hwnd(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+    generation_ = work_->Start(std::move(paths), needed, side_, background_, repeat_);
     lvwTiles_ViewMoved();
 }
 
@@ -217,6 +222,8 @@ void Overview::TakeResults()
     if (!work_)
         return;
     bool changed = false;
+    bool seen = false;
+    const auto [first, last] = lvwTiles.VisibleRange();
     for (ThumbnailWork::Result& result : work_->TakeResults()) {
         if (result.generation != generation_ || result.index < 0 || result.index >= static_cast<int>(items_.size()))
             continue;
@@ -226,13 +233,26 @@ void Overview::TakeResults()
         item.facts = std::move(result.facts);
         cache_.Put(PathOf(result.index), item.stamp, item.facts);
         changed = true;
+        const int position = position_[static_cast<std::size_t>(result.index)];
+        seen = seen || (position >= first && position <= last);
     }
     if (!changed)
         return;
-    // Sorted by a value: the newly known items move to their places.
-    if (sort_ != SortKey::Name)
+    // Sorted by a value: the newly known items move to their places, perhaps onto the screen.
+    if (sort_ != SortKey::Name) {
+        const auto onScreen = [&, first = first, last = last] {
+            const int from = std::clamp(first, 0, Count());
+            const int to = std::clamp(last + 1, from, Count());
+            return std::vector<int>(order_.begin() + from, order_.begin() + to);
+        };
+        const std::vector<int> before = onScreen();
         Reorder();
-    InvalidateRect(lvwTiles.Hwnd(), nullptr, FALSE);
+        seen = seen || onScreen() != before;
+    }
+    // Drawing is the window thread's largest share of the work: the screen is drawn again only when
+    // something on it changed.
+    if (seen)
+        InvalidateRect(lvwTiles.Hwnd(), nullptr, FALSE);
 }
 
 void Overview::Reorder()

@@ -13,15 +13,13 @@
 namespace ui {
 
 std::shared_ptr<const TileFacts> MakeTileFacts(const std::wstring& path, int side, std::uint32_t background,
-                                               imaging::Repeat repeat)
+                                               imaging::Repeat repeat, forms::PixelBuffer& buffer)
 {
     auto facts = std::make_shared<TileFacts>();
-    const std::optional<forms::Picture> picture = forms::DecodePicture(path).picture;
-    const std::uint8_t* const bits = picture ? picture->Bits() : nullptr;
-    if (!bits)
+    if (FAILED(forms::DecodePixels(path, buffer)) || buffer.width <= 0 || buffer.height <= 0)
         return facts;
-    const imaging::ConstPixels pixels{picture->Width(), picture->Height(), std::ptrdiff_t{picture->Width()} * 4, bits,
-                                      !picture->HasAlpha()};
+    const imaging::ConstPixels pixels{buffer.width, buffer.height, std::ptrdiff_t{buffer.width} * 4,
+                                      buffer.pixels.data(), !buffer.hasAlpha};
     facts->readable = true;
     facts->width = pixels.width;
     facts->height = pixels.height;
@@ -29,6 +27,13 @@ std::shared_ptr<const TileFacts> MakeTileFacts(const std::wstring& path, int sid
     facts->thumbnail =
         imaging::RepeatThumbnail(pixels, side, background, imaging::LayoutOf(repeat, pixels.width, pixels.height));
     return facts;
+}
+
+std::shared_ptr<const TileFacts> MakeTileFacts(const std::wstring& path, int side, std::uint32_t background,
+                                               imaging::Repeat repeat)
+{
+    forms::PixelBuffer buffer;
+    return MakeTileFacts(path, side, background, repeat, buffer);
 }
 
 FileStamp StampOf(const std::wstring& path)

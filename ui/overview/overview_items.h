@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "forms/picture.h"
 #include "imaging/pixels.h"
 #include "imaging/repeat.h"
 
@@ -23,7 +24,10 @@ struct TileFacts {
 };
 
 // Decodes the file once and makes its thumbnail (side × side over `background`, 0x00RRGGBB) and its
-// seam measure from the full picture. Callable from any thread.
+// seam measure from the full picture. Callable from any thread; a thread that makes many passes its
+// own `buffer` each time, so that the decoded pixels reuse its memory.
+std::shared_ptr<const TileFacts> MakeTileFacts(const std::wstring& path, int side, std::uint32_t background,
+                                               imaging::Repeat repeat, forms::PixelBuffer& buffer);
 std::shared_ptr<const TileFacts> MakeTileFacts(const std::wstring& path, int side, std::uint32_t background,
                                                imaging::Repeat repeat = {});
 

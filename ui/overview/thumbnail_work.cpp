@@ -8,6 +8,13 @@
 
 namespace ui {
 
+namespace {
+
+// A worker keeps the memory of pictures up to 4096 × 4096 for the next one.
+constexpr std::size_t kKeptBytes = std::size_t(64) << 20;
+
+}  // namespace
+
 ThumbnailWork::ThumbnailWork(int threads)
 {
     if (threads <= 0)
@@ -74,6 +81,8 @@ void ThumbnailWork::Run()
     // The window thread comes first: it must answer at once while the workers fill the cores.
     SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_BELOW_NORMAL);
     const HRESULT com = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+    // One picture's memory, used again for the next: fresh pages cost more than decoding into them.
+    forms::PixelBuffer buffer;
     while (const std::optional<WorkQueue::Task> task = queue_.Take()) {
         std::shared_ptr<const Folder> folder;
         {
@@ -87,10 +96,13 @@ void ThumbnailWork::Run()
         // A failure here must not end the thread: the file then counts as unreadable.
         if (!forms::GuardedCall(L"make a thumbnail", [&] {
                 result.facts = MakeTileFacts(folder->paths[static_cast<std::size_t>(task->index)], folder->side,
-                                             folder->background, folder->repeat);
+                                             folder->background, folder->repeat, buffer);
             }))
             result.facts = std::make_shared<const TileFacts>();
         Deliver(std::move(result));
+        // A huge picture's memory is not kept for the folder's small ones.
+        if (buffer.pixels.capacity() > kKeptBytes)
+            buffer = forms::PixelBuffer();
     }
     if (SUCCEEDED(com))
         CoUninitialize();
