@@ -56,7 +56,8 @@ bool OpenDialog(BenchWindow& window, const std::wstring& path)
     const std::wstring name = path.substr(path.find_last_of(L'\\') + 1);
     if (!form.File1.SetPath(folder) || window.PointAt(name) < 0)
         return false;
-    form.File1_Click();
+    // The selection is decoded by a job: the dialog works on the picture once it is shown.
+    SelectAndShow(form);
     form.mnuRepair_Click();
     return ui::RepairDialog().IsLoaded();
 }

@@ -55,11 +55,12 @@ std::string Row(const std::wstring& name, double clipped, double before, double 
 
 }  // namespace
 
-// The table of docs/seams.md comes from this test's output. The edges-matched goals hold for the
-// median crop; where many values sit at 0 or 255 the clamp keeps part of the jump (see there).
+// The table of docs/seams.md comes from this test's output. The edges-matched goals hold for every
+// crop; the detail's within half a point more, for rounding to whole levels: a nearly flat sky whose
+// correction falls by a level every pixel or two gets about 10 % from that alone (Kite, see there).
 TEST(ImagingRepairStudy, BothMethodsMakeRealPhotosSeamlessAndKeepTheirDetail)
 {
-    std::vector<double> seams, details, shifts;
+    std::vector<double> details;
     for (const PhotoCrop& crop : kCrops) {
         const std::optional<Image32> photo = imagingtest::LoadCrop(crop);
         if (!photo) {
@@ -82,18 +83,14 @@ TEST(ImagingRepairStudy, BothMethodsMakeRealPhotosSeamlessAndKeepTheirDetail)
         const double m2 = MeasureSeam(cut->View(), 0).ratio;
         const double shift = imagingtest::MeanColourShift(u, matched->View());
         const std::wstring name = imagingtest::CropName(crop);
-        seams.push_back(m1);
         details.push_back(std::abs(change(*matched)));
-        shifts.push_back(shift);
-        EXPECT_LE(m1, std::min(1.40, before)) << name.c_str();
-        EXPECT_LE(std::abs(change(*matched)), 15.0) << name.c_str();
-        EXPECT_LE(shift, 4.0) << name.c_str();
+        EXPECT_LE(m1, 1.10) << name.c_str();
+        EXPECT_LE(std::abs(change(*matched)), 10.5) << name.c_str();
+        EXPECT_LE(shift, 2.0) << name.c_str();
         EXPECT_LE(m2, 1.30) << name.c_str();
         std::printf("%s\n", Row(name, ClippedPercent(*matched), before, m1, change(*matched), shift, m2, change(*cut),
                                 MeasureSeam(blended.View(), 0).ratio, change(blended)).c_str());
     }
-    ASSERT_GE(seams.size(), 12u);
-    EXPECT_LE(Median(seams), 1.10);
+    ASSERT_GE(details.size(), 12u);
     EXPECT_LE(Median(details), 10.0);
-    EXPECT_LE(Median(shifts), 2.0);
 }

@@ -17,13 +17,19 @@ int ChannelOf(std::uint32_t pixel, int channel)
     return int((pixel >> (8 * channel)) & 0xFFu);
 }
 
+// A fine pattern of values 0 to levels - 1 that does not repeat within a tile.
+int Texture(int x, int y, int levels)
+{
+    return int((std::uint32_t(x) * 2654435761u ^ std::uint32_t(y) * 40503u) >> 11) % levels;
+}
+
 // A ramp across the picture (a jump at every wrapped edge) with a fine pattern on it.
 Image32 RampWithTexture(int width, int height, bool alphaRamp)
 {
     Image32 picture(width, height);
     for (int y = 0; y < height; ++y) {
         for (int x = 0; x < width; ++x) {
-            const int texture = int((std::uint32_t(x) * 2654435761u ^ std::uint32_t(y) * 40503u) >> 11) % 17;
+            const int texture = Texture(x, y, 17);
             const std::uint32_t red = std::uint32_t(40 + 150 * x / width + texture);
             const std::uint32_t green = std::uint32_t(30 + 170 * y / height + texture);
             const std::uint32_t blue = std::uint32_t(60 + 60 * (x + y) / (width + height) + texture);
@@ -102,6 +108,75 @@ TEST(ImagingRepair, PeriodicComponentTreatsAlphaAsAChannel)
         EXPECT_LE(std::abs(ChannelOf(periodic->At(39, y), 3) - ChannelOf(periodic->At(0, y), 3)), 8) << y;
     for (int x = 1; x < 39; ++x)
         EXPECT_LE(std::abs(Laplacian(*periodic, x, 15, 3) - Laplacian(picture, x, 15, 3)), 4) << x;
+}
+
+namespace {
+
+double MeanOf(const Image32& picture, int channel)
+{
+    double sum = 0.0;
+    for (const std::uint32_t pixel : picture.pixels)
+        sum += ChannelOf(pixel, channel);
+    return sum / double(picture.pixels.size());
+}
+
+// Pixels of the channel at 0 or 255.
+int AtTheEnds(const Image32& picture, int channel)
+{
+    int count = 0;
+    for (const std::uint32_t pixel : picture.pixels)
+        count += ChannelOf(pixel, channel) == 0 || ChannelOf(pixel, channel) == 255;
+    return count;
+}
+
+}  // namespace
+
+// Bright with a dark band at the right: taking off the smooth part would carry the bright part beside
+// the band far above 255. A smooth lift keeps it in range instead of the clamp: the texture stays
+// where the clamp would flatten it, and the mean colour stays.
+TEST(ImagingRepair, PeriodicComponentKeepsABrightPictureInsideTheRangeAndItsMean)
+{
+    Image32 picture(128, 96);
+    for (int y = 0; y < picture.height; ++y) {
+        for (int x = 0; x < picture.width; ++x) {
+            const std::uint32_t red = std::uint32_t((4 * x < 3 * picture.width ? 240 : 140) + Texture(x, y, 9));
+            picture.At(x, y) = 0xFF000000u | red << 16 | 0x8080u;
+        }
+    }
+    const std::optional<Image32> periodic = PeriodicComponent(picture.View());
+    ASSERT_TRUE(periodic);
+    EXPECT_LE(MeasureSeam(periodic->View(), 0).ratio, 1.10);
+    EXPECT_NEAR(MeanOf(*periodic, 2), MeanOf(picture, 2), 1.0);
+    EXPECT_LT(AtTheEnds(*periodic, 2), 3 * picture.width * picture.height / 100);
+    long long changed = 0;
+    for (int y = 1; y + 1 < picture.height; ++y)
+        for (int x = 1; x + 1 < picture.width; ++x)
+            changed += std::abs(Laplacian(*periodic, x, y, 2) - Laplacian(picture, x, y, 2));
+    EXPECT_LT(double(changed) / (126.0 * 94.0), 1.0);
+}
+
+// A faint grey with a bright block the right edge cuts: one smooth part leaves the wrap stepping more
+// than the quiet inside does; the repair still makes it as even as the inside, the inside's Laplacian
+// unchanged.
+TEST(ImagingRepair, PeriodicComponentEvensAStructureTheEdgeCuts)
+{
+    Image32 picture(120, 120);
+    for (int y = 0; y < picture.height; ++y) {
+        for (int x = 0; x < picture.width; ++x) {
+            const bool block = x >= 90 && y >= 20 && y < 45;
+            const std::uint32_t grey = std::uint32_t((block ? 200 : 100) + Texture(x, y, 3));
+            picture.At(x, y) = 0xFF000000u | grey << 16 | grey << 8 | grey;
+        }
+    }
+    ASSERT_GT(MeasureSeam(picture.View(), 0).ratio, 5.0);
+    const std::optional<Image32> periodic = PeriodicComponent(picture.View());
+    ASSERT_TRUE(periodic);
+    EXPECT_LE(MeasureSeam(periodic->View(), 0).ratio, 1.10);
+    long long changed = 0;
+    for (int y = 1; y + 1 < picture.height; ++y)
+        for (int x = 1; x + 1 < picture.width; ++x)
+            changed += std::abs(Laplacian(*periodic, x, y, 1) - Laplacian(picture, x, y, 1));
+    EXPECT_LT(double(changed) / (118.0 * 118.0), 1.0);
 }
 
 TEST(ImagingRepair, ProgressRisesToTheEndAndStopsTheWorkWhenRefused)
