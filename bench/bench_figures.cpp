@@ -384,6 +384,8 @@ std::vector<Figure> MeasureLeaks(const Setup& setup)
     // The first selections make what lives for the whole program (decoder, caches).
     for (int i = 0; i < 5; ++i)
         SelectAndShow(form);
+    // Counted as afterwards: with the last job's thread ended, not while it winds down.
+    forms::EndJobs(30000);
     forms::DoEvents();
     const perfcount::Counts before = perfcount::Take();
     // Each selection replaces the one before, as a burst of clicks does; the last is shown.
