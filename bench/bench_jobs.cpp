@@ -4,13 +4,10 @@
 
 #include <windows.h>
 
-#include <atomic>
-#include <thread>
 
 #include "bench/bench_figures.h"
 #include "bench/bench_support.h"
 #include "forms/events.h"
-#include "forms/jobs.h"
 
 namespace bench {
 
@@ -23,38 +20,15 @@ constexpr double kCancelTargetMs = 500;
 // How long the save runs before it is cancelled.
 constexpr double kCancelAfterMs = 1500;
 
-// Another thread asks the window with WM_NULL, one question after another, while `busy` holds; the
-// longest wait for an answer. The window's thread runs its message loop meanwhile, as the program does.
+// Another thread asks the window with WM_NULL, one question after another, while `busy` holds (and,
+// when given, until `untilMs`); the longest wait for an answer. The window's thread runs its message
+// loop meanwhile, as the program does.
 template <typename Busy>
 double LongestAnswerMs(HWND window, Busy busy, double untilMs = 0)
 {
-    std::atomic<bool> stop{false};
-    std::atomic<bool> ended{false};
-    std::atomic<double> longest{0};
-    std::thread asker([&] {
-        while (!stop) {
-            const double asked = NowMs();
-            DWORD_PTR answer = 0;
-            SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, 10000, &answer);
-            const double waited = NowMs() - asked;
-            if (waited > longest)
-                longest = waited;
-            Sleep(5);
-        }
-        ended = true;
-    });
-    while (busy() && (untilMs <= 0 || NowMs() < untilMs)) {
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-        forms::DoEvents();
-    }
-    stop = true;
-    // The asker's last question is answered here.
-    while (!ended) {
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
-        forms::DoEvents();
-    }
-    asker.join();
-    return longest;
+    Asker asker({window}, 5, 10000);
+    PumpUntil([&] { return !busy(); }, untilMs > 0 ? untilMs - NowMs() : 1e12, [] {}, 10);
+    return asker.Finish();
 }
 
 bool NoFileLeft(const std::wstring& folder)
@@ -131,10 +105,7 @@ std::vector<Figure> MeasureJobs(const Setup& setup)
     const bool running = form.SaveRunning();
     const double cancelled = NowMs();
     form.CancelSave();
-    while ((form.SaveRunning() || !NoFileLeft(outFolder)) && NowMs() < cancelled + 10000) {
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 1, QS_ALLINPUT);
-        forms::DoEvents();
-    }
+    PumpUntil([&] { return !form.SaveRunning() && NoFileLeft(outFolder); }, 10000, [] {}, 1);
     const double cancelMs = NowMs() - cancelled;
     const bool clean = !form.SaveRunning() && NoFileLeft(outFolder);
     cancel.value = running && clean ? cancelMs : 99999;

@@ -81,7 +81,6 @@ Run HoldDownKey(ui::Form1& form, const std::wstring& lastName)
     const DWORD uiThread = GetCurrentThreadId();
     std::atomic<bool> lastPosted{false};
     std::atomic<bool> stop{false};
-    std::atomic<bool> askerDone{false};
     double lastKeyAt = 0;
     DWORD clipboardAtLastKey = 0;
 
@@ -127,28 +126,12 @@ Run HoldDownKey(ui::Form1& form, const std::wstring& lastName)
             PostThreadMessageW(uiThread, WM_QUIT, 0, 0);
     });
     // Another program asking the window something, every 10 ms.
-    std::thread asker([&] {
-        while (!stop) {
-            DWORD_PTR answer = 0;
-            const double sent = NowMs();
-            SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, static_cast<UINT>(kGiveUpMs), &answer);
-            run.longestWaitMs = std::max(run.longestWaitMs, NowMs() - sent);
-            Sleep(10);
-        }
-        askerDone = true;
-    });
-
+    Asker asker({window}, 10, static_cast<UINT>(kGiveUpMs));
     const HHOOK hook = SetWindowsHookExW(WH_GETMESSAGE, KeyStateHook, nullptr, uiThread);
     forms::RunMessageLoop();
     stop = true;
     keyboard.join();
-    // The asker may be waiting on the window: its message is answered until it has stopped.
-    while (!askerDone) {
-        MSG msg;
-        PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
-        Sleep(1);
-    }
-    asker.join();
+    run.longestWaitMs = asker.Finish();
     if (hook)
         UnhookWindowsHookEx(hook);
     form.Timer1.onTick = tick;

@@ -4,9 +4,7 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <atomic>
 #include <cwchar>
-#include <thread>
 
 #include "bench/bench_interactive.h"
 #include "bench/bench_support.h"
@@ -51,17 +49,10 @@ bool PrepareFolder(const std::wstring& folder)
 
 // Handles the window events until done() holds; the milliseconds it took, or -1 when it gave up.
 template <typename Done, typename Each>
-double PumpUntil(Done done, Each each)
+double PumpMs(Done done, Each each)
 {
     const double start = NowMs();
-    while (!done()) {
-        if (NowMs() > start + kGiveUpMs)
-            return -1;
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 2, QS_ALLINPUT);
-        forms::DoEvents();
-        each();
-    }
-    return NowMs() - start;
+    return PumpUntil(done, kGiveUpMs, each, 2) ? NowMs() - start : -1;
 }
 
 bool VisibleKnown(const ui::Overview& overview)
@@ -73,42 +64,6 @@ bool VisibleKnown(const ui::Overview& overview)
     }
     return last >= first;
 }
-
-// Another program asking both windows something every 10 ms; the longest wait for an answer.
-class Asker {
-public:
-    Asker(HWND main, HWND overview)
-        : thread_([this, main, overview] {
-              while (!stop_) {
-                  for (const HWND window : {main, overview}) {
-                      DWORD_PTR answer = 0;
-                      const double sent = NowMs();
-                      SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, 60000, &answer);
-                      longest_ = std::max(longest_.load(), NowMs() - sent);
-                  }
-                  Sleep(10);
-              }
-              done_ = true;
-          })
-    {}
-    // Stops it, answering its last question meanwhile.
-    double Finish()
-    {
-        stop_ = true;
-        while (!done_) {
-            forms::AnswerSentMessages();
-            Sleep(1);
-        }
-        thread_.join();
-        return longest_;
-    }
-
-private:
-    std::atomic<bool> stop_{false};
-    std::atomic<bool> done_{false};
-    std::atomic<double> longest_{0};
-    std::thread thread_;
-};
 
 std::vector<Figure> Failed(std::vector<Figure> figures, const char* why)
 {
@@ -144,12 +99,13 @@ std::vector<Figure> MeasureOverview(const Setup& setup)
         drawMs = TimeMs([&] { UpdateWindow(form.OverviewWindow()->Hwnd()); });
     });
     ui::Overview& overview = *form.OverviewWindow();
-    Asker asker(form.Hwnd(), overview.Hwnd());
+    // Another program asking both windows something every 10 ms.
+    Asker asker({form.Hwnd(), overview.Hwnd()}, 10);
     const auto sample = [&] { peak = std::max(peak, WorkingSet(false)); };
-    const double firstMs = PumpUntil([&] { return VisibleKnown(overview); }, sample);
+    const double firstMs = PumpMs([&] { return VisibleKnown(overview); }, sample);
     UpdateWindow(overview.lvwTiles.Hwnd());
     const double firstScreenMs = openMs + firstMs;
-    const double allMs = firstScreenMs + PumpUntil([&] { return overview.KnownCount() == kFiles; }, sample);
+    const double allMs = firstScreenMs + PumpMs([&] { return overview.KnownCount() == kFiles; }, sample);
     const double answerMs = asker.Finish();
     sample();
     const auto [first, last] = overview.lvwTiles.VisibleRange();
@@ -178,7 +134,7 @@ std::vector<Figure> MeasureOverview(const Setup& setup)
         forms::DoEvents();
         reopens.push_back(TimeMs([&] {
             form.mnuOverview_Click();
-            PumpUntil([&] { return VisibleKnown(overview); }, [] {});
+            PumpUntil([&] { return VisibleKnown(overview); }, kGiveUpMs, [] {}, 2);
             UpdateWindow(overview.lvwTiles.Hwnd());
         }));
     }

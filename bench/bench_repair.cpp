@@ -4,9 +4,7 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <atomic>
 #include <optional>
-#include <thread>
 
 #include "bench/bench_figures.h"
 #include "bench/bench_support.h"
@@ -36,17 +34,7 @@ imaging::ConstPixels PixelsOf(const forms::Picture& picture)
     return {picture.Width(), picture.Height(), std::ptrdiff_t{picture.Width()} * 4, picture.Bits(), !picture.HasAlpha()};
 }
 
-// Runs the window's events until `done` holds or ten seconds passed; false on the time-out.
-template <typename Done>
-bool PumpUntil(Done done)
-{
-    const double end = NowMs() + 10000;
-    while (!done() && NowMs() < end) {
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
-        forms::DoEvents();
-    }
-    return done();
-}
+constexpr double kGiveUpMs = 10000;
 
 // Opens the dialog on the file as Strg+N does, and waits for its first result.
 bool OpenDialog(BenchWindow& window, const std::wstring& path)
@@ -94,7 +82,7 @@ std::vector<Figure> MeasureRepair(const Setup& setup)
         BenchWindow window(setup.workFolder);
         ui::frmRepair& dialog = ui::RepairDialog();
         std::vector<double> waits;
-        if (window.Ok() && OpenDialog(window, small) && PumpUntil([&] { return !dialog.Busy(); })) {
+        if (window.Ok() && OpenDialog(window, small) && PumpUntil([&] { return !dialog.Busy(); }, kGiveUpMs)) {
             ui::Form1& form = window.Form();
             for (int i = 0; i < setup.repetitions * 2; ++i) {
                 const imaging::Image32* before = form.RepairPreview();
@@ -103,7 +91,7 @@ std::vector<Figure> MeasureRepair(const Setup& setup)
                     dialog.Option2.SetValue();
                 else
                     dialog.Text1.SetNumber(20 + i);
-                if (PumpUntil([&] { return !dialog.Busy() && form.RepairPreview() != before; }))
+                if (PumpUntil([&] { return !dialog.Busy() && form.RepairPreview() != before; }, kGiveUpMs))
                     waits.push_back(NowMs() - start);
             }
             dialog.Command2_Click();
@@ -119,33 +107,22 @@ std::vector<Figure> MeasureRepair(const Setup& setup)
     {
         BenchWindow window(setup.workFolder);
         ui::frmRepair& dialog = ui::RepairDialog();
-        std::atomic<bool> stop{false};
-        std::atomic<double> longest{0};
-        std::atomic<int> asked{0};
+        double longest = 0;
+        int answers = 0;
         double repairMs = 0;
         if (window.Ok()) {
-            const HWND target = window.Form().Hwnd();
             const double start = NowMs();
             if (OpenDialog(window, large)) {
-                std::thread asker([&] {
-                    while (!stop) {
-                        const double sent = NowMs();
-                        DWORD_PTR result = 0;
-                        SendMessageTimeoutW(target, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &result);
-                        longest = std::max(longest.load(), NowMs() - sent);
-                        ++asked;
-                        Sleep(5);
-                    }
-                });
-                PumpUntil([&] { return !dialog.Busy(); });
+                Asker asker({window.Form().Hwnd()}, 5, 5000);
+                PumpUntil([&] { return !dialog.Busy(); }, kGiveUpMs);
                 repairMs = NowMs() - start;
-                stop = true;
-                asker.join();
+                longest = asker.Finish();
+                answers = asker.Answers();
                 dialog.Command2_Click();
             }
         }
-        answer.value = asked > 0 ? longest.load() : 1e9;
-        answer.detail = FormatText("[%d answers while opening and repairing 4096x4096 took %.0f ms]", asked.load(), repairMs);
+        answer.value = answers > 0 ? longest : 1e9;
+        answer.detail = FormatText("[%d answers while opening and repairing 4096x4096 took %.0f ms]", answers, repairMs);
         Report(answer);
         figures.push_back(answer);
     }

@@ -51,11 +51,42 @@ BenchWindow::~BenchWindow()
 
 void AwaitSelection(ui::Form1& form)
 {
-    const double until = NowMs() + 30000;
-    while (form.SelectionRunning() && NowMs() < until) {
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
-        forms::DoEvents();
+    PumpUntil([&form] { return !form.SelectionRunning(); }, 30000);
+}
+
+Asker::Asker(std::vector<HWND> windows, DWORD pauseMs, UINT timeoutMs)
+    : thread_([this, windows = std::move(windows), pauseMs, timeoutMs] {
+          while (!stop_) {
+              for (const HWND window : windows) {
+                  DWORD_PTR answer = 0;
+                  const double sent = NowMs();
+                  SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, timeoutMs, &answer);
+                  longest_ = std::max(longest_.load(), NowMs() - sent);
+                  ++answers_;
+              }
+              Sleep(pauseMs);
+          }
+          done_ = true;
+      })
+{}
+
+Asker::~Asker()
+{
+    if (thread_.joinable())
+        Finish();
+}
+
+double Asker::Finish()
+{
+    stop_ = true;
+    // The asker may be waiting on a window of this thread: its question is answered until it has stopped.
+    while (!done_) {
+        forms::AnswerSentMessages();
+        Sleep(1);
     }
+    if (thread_.joinable())
+        thread_.join();
+    return longest_;
 }
 
 bool BenchWindow::SizePreview(int width, int height)
@@ -74,11 +105,7 @@ bool BenchWindow::SizePreview(int width, int height)
 
 void BenchWindow::Settle()
 {
-    const double until = NowMs() + 2000;
-    while (form_->ResizeTicks < 12 && NowMs() < until) {
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
-        forms::DoEvents();
-    }
+    PumpUntil([this] { return form_->ResizeTicks >= 12; }, 2000, [] {}, 20);
 }
 
 int BenchWindow::PointAt(const std::wstring& name)

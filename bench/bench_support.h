@@ -5,13 +5,16 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "bench/bench_images.h"
 #include "bench/bench_timing.h"
+#include "forms/events.h"
 #include "ui/main/form1.h"
 
 namespace bench {
@@ -39,6 +42,47 @@ Timing InterleavedFrom(int repetitions, Prepare&& prepare, Work&& work, Referenc
     }
     return {Fastest(works), Fastest(references)};
 }
+
+// Handles the window's events until done() holds, calling each() after every round and waiting at
+// most waitMs for an event between rounds; false when giveUpMs went by first.
+template <typename Done, typename Each>
+bool PumpUntil(Done done, double giveUpMs, Each each, DWORD waitMs = 5)
+{
+    const double end = NowMs() + giveUpMs;
+    while (!done()) {
+        if (NowMs() > end)
+            return false;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, waitMs, QS_ALLINPUT);
+        forms::DoEvents();
+        each();
+    }
+    return true;
+}
+template <typename Done>
+bool PumpUntil(Done done, double giveUpMs)
+{
+    return PumpUntil(done, giveUpMs, [] {});
+}
+
+// Another program asking windows something: WM_NULL to each in turn, then a pause, until Finish.
+class Asker {
+public:
+    Asker(std::vector<HWND> windows, DWORD pauseMs, UINT timeoutMs = 60000);
+    ~Asker();
+    Asker(const Asker&) = delete;
+    Asker& operator=(const Asker&) = delete;
+
+    // Stops it, answering its last question meanwhile; the longest wait for an answer.
+    double Finish();
+    int Answers() const { return answers_; }
+
+private:
+    std::atomic<bool> stop_{false};
+    std::atomic<bool> done_{false};
+    std::atomic<double> longest_{0};
+    std::atomic<int> answers_{0};
+    std::thread thread_;  // last: it starts once the fields above are there
+};
 
 // One copy of the whole preview: the least any drawing of it can cost.
 class PreviewCopy {

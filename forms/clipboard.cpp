@@ -93,7 +93,7 @@ public:
         const int height = info.bmHeight < 0 ? -info.bmHeight : info.bmHeight;
         if (!Reserve(info.bmWidth, height))
             return false;
-        BITMAPINFO format = Format(info.bmWidth, height);
+        BITMAPINFO format = TopDownDibInfo(info.bmWidth, height);
         std::vector<std::uint32_t> pixels(static_cast<std::size_t>(info.bmWidth) * static_cast<std::size_t>(height));
         WindowDc screen(nullptr);
         if (!screen.get())
@@ -137,18 +137,6 @@ public:
     }
 
 private:
-    static BITMAPINFO Format(int width, int height)
-    {
-        BITMAPINFO format{};
-        format.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-        format.bmiHeader.biWidth = width;
-        format.bmiHeader.biHeight = -height;
-        format.bmiHeader.biPlanes = 1;
-        format.bmiHeader.biBitCount = 32;
-        format.bmiHeader.biCompression = BI_RGB;
-        return format;
-    }
-
     DibCanvas pixels_;  // with room to spare: its top-left width_ x height_ pixels are the copy
     int width_ = 0;
     int height_ = 0;

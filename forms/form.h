@@ -12,6 +12,11 @@
 
 namespace forms {
 
+// The fixed tool-window frame of the program's dialogs: narrow title bar with a close box, no icon, no
+// sizing, no task-bar button.
+constexpr DWORD kToolDialogStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
+constexpr DWORD kToolDialogExStyle = WS_EX_TOOLWINDOW;
+
 struct FormStyle {
     std::wstring caption;
     DWORD style = WS_OVERLAPPEDWINDOW;

@@ -50,8 +50,9 @@ struct FrameFacts {
     bool builtin = false;
 };
 
-// Memory for width x height BGRA pixels, rows top-down; nullptr when there is none.
-using TargetFor = std::function<std::uint8_t*(UINT width, UINT height)>;
+// Memory for the frame's width x height BGRA pixels, rows top-down, chosen knowing its size and
+// orientation; nullptr when there is none.
+using TargetFor = std::function<std::uint8_t*(const FrameFacts& frame)>;
 
 // Decodes the first frame into the memory `target` gives, a band of rows at a time through `band`;
 // every WIC object is gone (and the file closed) on return. Needs COM on the calling thread.
@@ -125,7 +126,9 @@ bool DecodeFrame(const std::wstring& path, const std::function<bool()>& cancelle
         source = converter;
     }
 
-    std::uint8_t* const out = target(width, height);
+    facts.width = width;
+    facts.height = height;
+    std::uint8_t* const out = target(facts);
     if (!out) {
         failure = E_OUTOFMEMORY;
         return false;
@@ -149,35 +152,43 @@ bool DecodeFrame(const std::wstring& path, const std::function<bool()>& cancelle
             WidenRows(rowsOut, static_cast<std::size_t>(sourceStride), out + stride * top,
                       static_cast<std::size_t>(stride), width, rows);
     }
-    facts.width = width;
-    facts.height = height;
     facts.hasAlpha = !widen && !imaging::AllOpaque(out, static_cast<int>(pixels));
     failure = S_OK;
     return true;
+}
+
+// A fresh DIB section of the frame's size; `dib` receives it.
+std::uint8_t* DibFor(const FrameFacts& frame, UniqueHbitmap& dib)
+{
+    void* bits = nullptr;
+    dib = CreateDib32(static_cast<int>(frame.width), static_cast<int>(frame.height), &bits);
+    return dib ? static_cast<std::uint8_t*>(bits) : nullptr;
+}
+
+// The decoded frame in its DIB, turned upright.
+Picture Upright(UniqueHbitmap dib, const FrameFacts& frame)
+{
+    // The flip rotator needs a factory of its own; only turned pictures pay for it.
+    ComPtr<IWICImagingFactory> factory;
+    if (frame.orientation > 1)
+        SkipIfFailed(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&factory)),
+                     L"make a factory to turn the picture");
+    return UprightPicture(factory.Get(),
+                          Picture(std::move(dib), static_cast<int>(frame.width), static_cast<int>(frame.height),
+                                  frame.hasAlpha, false),
+                          frame.orientation);
 }
 
 // Decodes into a fresh DIB section, turned upright. Needs COM on the calling thread.
 std::optional<Picture> Decode(const std::wstring& path, const std::function<bool()>& cancelled, HRESULT& failure)
 {
     UniqueHbitmap dib;
-    const TargetFor target = [&dib](UINT width, UINT height) -> std::uint8_t* {
-        void* bits = nullptr;
-        dib = CreateDib32(static_cast<int>(width), static_cast<int>(height), &bits);
-        return dib ? static_cast<std::uint8_t*>(bits) : nullptr;
-    };
     std::vector<std::uint8_t> band;
     FrameFacts facts;
-    if (!DecodeFrame(path, cancelled, target, band, failure, facts))
+    if (!DecodeFrame(path, cancelled, [&dib](const FrameFacts& frame) { return DibFor(frame, dib); }, band, failure,
+                     facts))
         return facts.builtin ? LoadBuiltinPicture(path, failure) : std::nullopt;
-    // The flip rotator needs a factory of its own; only turned pictures pay for it.
-    ComPtr<IWICImagingFactory> factory;
-    if (facts.orientation > 1)
-        SkipIfFailed(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&factory)),
-                     L"make a factory to turn the picture");
-    return UprightPicture(factory.Get(),
-                          Picture(std::move(dib), static_cast<int>(facts.width), static_cast<int>(facts.height),
-                                  facts.hasAlpha, false),
-                          facts.orientation);
+    return Upright(std::move(dib), facts);
 }
 
 // Runs `decode` with COM joined for the call where the thread has no apartment yet.
@@ -208,12 +219,8 @@ const std::uint8_t* Picture::Bits() const
     return static_cast<const std::uint8_t*>(section.dsBm.bmBits);
 }
 
-UniqueHbitmap CreateDib32(int width, int height, void** bits)
+BITMAPINFO TopDownDibInfo(int width, int height)
 {
-    if (bits)
-        *bits = nullptr;
-    if (width <= 0 || height <= 0)
-        return UniqueHbitmap();
     BITMAPINFO info{};
     info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
     info.bmiHeader.biWidth = width;
@@ -221,6 +228,16 @@ UniqueHbitmap CreateDib32(int width, int height, void** bits)
     info.bmiHeader.biPlanes = 1;
     info.bmiHeader.biBitCount = 32;
     info.bmiHeader.biCompression = BI_RGB;
+    return info;
+}
+
+UniqueHbitmap CreateDib32(int width, int height, void** bits)
+{
+    if (bits)
+        *bits = nullptr;
+    if (width <= 0 || height <= 0)
+        return UniqueHbitmap();
+    const BITMAPINFO info = TopDownDibInfo(width, height);
     void* pixels = nullptr;
     UniqueHbitmap bitmap(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &pixels, nullptr, 0));
     if (bits)
@@ -249,13 +266,17 @@ HRESULT DecodePixels(const std::wstring& path, PixelBuffer& buffer, const std::f
         return HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND);
     bool done = false;
     const HRESULT failure = WithCom([&](HRESULT& failed) {
-        const TargetFor target = [&buffer](UINT width, UINT height) -> std::uint8_t* {
-            buffer.pixels.resize(std::size_t{width} * height * 4);
+        // A camera picture to be turned goes into a DIB of its own, as the picture's way needs it.
+        UniqueHbitmap dib;
+        const TargetFor target = [&buffer, &dib](const FrameFacts& frame) -> std::uint8_t* {
+            if (frame.orientation > 1)
+                return DibFor(frame, dib);
+            buffer.pixels.resize(std::size_t{frame.width} * frame.height * 4);
             return buffer.pixels.data();
         };
         FrameFacts facts;
         const bool decoded = DecodeFrame(path, cancelled, target, buffer.band, failed, facts);
-        if (decoded && facts.orientation <= 1) {
+        if (decoded && !dib) {
             buffer.width = static_cast<int>(facts.width);
             buffer.height = static_cast<int>(facts.height);
             buffer.hasAlpha = facts.hasAlpha;
@@ -264,9 +285,9 @@ HRESULT DecodePixels(const std::wstring& path, PixelBuffer& buffer, const std::f
         }
         if (!decoded && !facts.builtin)
             return;
-        // Turned camera pictures and the built-in formats take the picture's own way, then are copied.
-        const std::optional<Picture> picture = facts.builtin ? LoadBuiltinPicture(path, failed)
-                                                             : Decode(path, cancelled, failed);
+        // Turned camera pictures and the built-in formats come as a picture, then are copied.
+        const std::optional<Picture> picture =
+            decoded ? std::optional<Picture>(Upright(std::move(dib), facts)) : LoadBuiltinPicture(path, failed);
         const std::uint8_t* const bits = picture ? picture->Bits() : nullptr;
         if (!bits)
             return;

@@ -73,6 +73,9 @@ std::wstring FailureReason(HRESULT failure);
 // Largest picture accepted, in pixels (width times height).
 constexpr long long kMaxPicturePixels = 256LL * 1024 * 1024;
 
+// The header of a 32-bit top-down DIB (BGRA, no palette) of that size.
+BITMAPINFO TopDownDibInfo(int width, int height);
+
 // Makes an empty 32-bit top-down DIB section; bits receives the pixel pointer.
 UniqueHbitmap CreateDib32(int width, int height, void** bits);
 

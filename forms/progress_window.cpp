@@ -10,8 +10,6 @@ namespace forms {
 
 namespace {
 
-constexpr DWORD kWindowStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
-constexpr DWORD kWindowExStyle = WS_EX_TOOLWINDOW;
 constexpr UINT kTickMs = 100;
 constexpr WORD kKeyCancel = 1;
 
@@ -52,8 +50,8 @@ bool ProgressWindow::Open(HWND owner, const std::wstring& title, std::function<i
     Close();
     FormStyle style;
     style.caption = title;
-    style.style = kWindowStyle;
-    style.exStyle = kWindowExStyle;
+    style.style = kToolDialogStyle;
+    style.exStyle = kToolDialogExStyle;
     style.clientWidthTwips = kClientWidth;
     style.clientHeightTwips = kClientHeight;
     style.owner = owner;

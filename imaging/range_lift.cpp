@@ -68,15 +68,8 @@ const std::vector<float>& RangeLift::Row(int y)
 {
     if (limit_ <= 0.0f)
         return rowLift_;  // nothing was lifted: zeros
-    const Neighbours& down = down_[Index(y)];
-    const float* const upper = lift_.data() + Index(down.low) * Index(columns_);
-    const float* const lower = lift_.data() + Index(down.high) * Index(columns_);
-    for (int x = 0; x < width_; ++x) {
-        const Neighbours& across = across_[Index(x)];
-        const float top = upper[across.low] + (upper[across.high] - upper[across.low]) * across.share;
-        const float bottom = lower[across.low] + (lower[across.high] - lower[across.low]) * across.share;
-        rowLift_[Index(x)] = top + (bottom - top) * down.share;
-    }
+    for (int x = 0; x < width_; ++x)
+        rowLift_[Index(x)] = LiftAt(x, y);
     return rowLift_;
 }
 
@@ -92,10 +85,10 @@ float RangeLift::LiftAt(int x, int y) const
 {
     const Neighbours& down = down_[Index(y)];
     const Neighbours& across = across_[Index(x)];
-    const auto at = [&](int row, int column) { return lift_[Index(row) * Index(columns_) + Index(column)]; };
-    const float top = at(down.low, across.low) + (at(down.low, across.high) - at(down.low, across.low)) * across.share;
-    const float bottom =
-        at(down.high, across.low) + (at(down.high, across.high) - at(down.high, across.low)) * across.share;
+    const float* const upper = lift_.data() + Index(down.low) * Index(columns_);
+    const float* const lower = lift_.data() + Index(down.high) * Index(columns_);
+    const float top = upper[across.low] + (upper[across.high] - upper[across.low]) * across.share;
+    const float bottom = lower[across.low] + (lower[across.high] - lower[across.low]) * across.share;
     return top + (bottom - top) * down.share;
 }
 

@@ -12,7 +12,7 @@
 #include "forms/controls.h"
 #include "forms/form.h"
 #include "forms/tool_tip.h"
-#include "pump.h"
+#include "support/pump.h"
 
 namespace {
 
@@ -217,6 +217,6 @@ TEST(Controls, ToolTipShowsItsTextWhileThePointerRestsOnTheControl)
     ClientToScreen(button.Hwnd(), &centre);
     ASSERT_TRUE(SetCursorPos(centre.x, centre.y));
     PostMessageW(button.Hwnd(), WM_MOUSEMOVE, 0, MAKELPARAM(60, 30));
-    EXPECT_TRUE(formstest::PumpUntil([&] { return IsWindowVisible(tip) != FALSE; }));
+    EXPECT_TRUE(testsupport::PumpUntil([&] { return IsWindowVisible(tip) != FALSE; }));
     EXPECT_EQ(tips.Text(button.Hwnd()), L"Naht: 3 %");
 }

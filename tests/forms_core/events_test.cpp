@@ -10,7 +10,7 @@
 #include "forms/events.h"
 #include "forms/form.h"
 #include "forms/timer.h"
-#include "pump.h"
+#include "support/pump.h"
 
 namespace {
 
@@ -107,7 +107,7 @@ TEST(Events, TimerTicksThroughDoEventsUntilStopped)
     ASSERT_TRUE(timer.Start(form.Hwnd(), 10));
     ASSERT_TRUE(other.Start(form.Hwnd(), 10));
     EXPECT_TRUE(timer.Enabled());
-    EXPECT_TRUE(formstest::PumpUntil([&] { return ticks >= 3 && otherTicks >= 3; }));
+    EXPECT_TRUE(testsupport::PumpUntil([&] { return ticks >= 3 && otherTicks >= 3; }));
     EXPECT_EQ(ticks, 3);
     EXPECT_FALSE(timer.Enabled());
     other.Stop();
@@ -125,7 +125,7 @@ TEST(Events, TimerDestroyedInItsOwnTickIsSafe)
         timer.reset();
     };
     ASSERT_TRUE(timer->Start(form.Hwnd(), 10));
-    EXPECT_TRUE(formstest::PumpUntil([&] { return ticked; }));
+    EXPECT_TRUE(testsupport::PumpUntil([&] { return ticked; }));
     EXPECT_EQ(timer, nullptr);
 }
 
@@ -140,7 +140,7 @@ TEST(Events, DoEventsReturnsWhileATimerKeepsFiring)
         MsgWaitForMultipleObjects(0, nullptr, FALSE, 15, 0);
     };
     ASSERT_TRUE(timer.Start(form.Hwnd(), 1));
-    ASSERT_TRUE(formstest::PumpUntil([&] { return ticks >= 1; }));
+    ASSERT_TRUE(testsupport::PumpUntil([&] { return ticks >= 1; }));
     const int before = ticks;
     forms::DoEvents();
     EXPECT_LE(ticks - before, 2);

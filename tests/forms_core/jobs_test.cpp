@@ -10,7 +10,7 @@
 #include "forms/events.h"
 #include "forms/form.h"
 #include "forms/jobs.h"
-#include "pump.h"
+#include "support/pump.h"
 
 namespace {
 
@@ -69,11 +69,11 @@ TEST(Jobs, TheResultIsAppliedOnTheWindowsThreadWithTheProgressSeenMeanwhile)
         };
     });
     ASSERT_TRUE(job.Started());
-    ASSERT_TRUE(formstest::PumpUntil([&] { return job.Progress() == 40; }));
+    ASSERT_TRUE(testsupport::PumpUntil([&] { return job.Progress() == 40; }));
     EXPECT_TRUE(job.Running());
     EXPECT_EQ(applied, 0);
     gate->Open();
-    ASSERT_TRUE(formstest::PumpUntil([&] { return applied > 0; }));
+    ASSERT_TRUE(testsupport::PumpUntil([&] { return applied > 0; }));
     EXPECT_EQ(applied, 1);
     EXPECT_EQ(job.Progress(), 100);
     EXPECT_NE(workThread, GetCurrentThreadId());
@@ -101,7 +101,7 @@ TEST(Jobs, ACancelledJobStopsAtItsNextStepAndItsResultIsDropped)
         Sleep(1);
     job.Cancel();
     EXPECT_TRUE(job.Cancelled());
-    ASSERT_TRUE(formstest::PumpUntil([&] { return job.Finished() && !job.Running(); }));
+    ASSERT_TRUE(testsupport::PumpUntil([&] { return job.Finished() && !job.Running(); }));
     EXPECT_TRUE(sawCancel);
     Settle();  // a stray message would be handled here
     EXPECT_FALSE(applied);
@@ -142,7 +142,7 @@ TEST(Jobs, AWindowGoneBeforeTheResultTakesNothingAndTheThreadEnds)
     form.reset();
     ASSERT_FALSE(IsWindow(target));
     gate->Open();
-    ASSERT_TRUE(formstest::PumpUntil([&] { return job.Finished() && !job.Running(); }));
+    ASSERT_TRUE(testsupport::PumpUntil([&] { return job.Finished() && !job.Running(); }));
     Settle();
     EXPECT_EQ(*applied, 0);
     EXPECT_TRUE(*resultGone);  // the result was let go, not kept waiting for a window
@@ -166,7 +166,7 @@ TEST(Jobs, OfManyJobsEachReplacingTheLastOnlyTheNewestIsApplied)
         if (i % 7 == 0)
             forms::DoEvents();
     }
-    ASSERT_TRUE(formstest::PumpUntil([&] { return !current.Running(); }));
+    ASSERT_TRUE(testsupport::PumpUntil([&] { return !current.Running(); }));
     Settle();
     // Jobs applied before being replaced came earlier; after the last one started, only it counts.
     ASSERT_FALSE(applied.empty());

@@ -7,7 +7,7 @@
 #include "forms/form.h"
 #include "forms/jobs.h"
 #include "forms/progress_window.h"
-#include "pump.h"
+#include "support/pump.h"
 
 namespace {
 
@@ -36,7 +36,7 @@ TEST(ProgressWindow, BelongsToItsOwnerAppearsAfterItsDelayAndFollowsTheProgress)
     EXPECT_FALSE(progress.Visible());  // quick work shows nothing
     EXPECT_EQ(progress.Bar.Percent(), 42);
     EXPECT_EQ(progress.Percent.Text(), L"42 %");
-    ASSERT_TRUE(formstest::PumpUntil([&] { return progress.Visible(); }));
+    ASSERT_TRUE(testsupport::PumpUntil([&] { return progress.Visible(); }));
     percent = 170;
     progress.Tick();
     EXPECT_EQ(progress.Percent.Text(), L"100 %");
@@ -65,10 +65,10 @@ TEST(ProgressWindow, EscapeTheButtonAndTheCloseBoxEachCancelTheJobItShows)
     };
     ASSERT_TRUE(progress.Open(owner.Hwnd(), L"Kachelung wird gespeichert", [&] { return job.Progress(); }, 0));
     ASSERT_TRUE(progress.Visible());
-    ASSERT_TRUE(formstest::PumpUntil([&] { return progress.Bar.Percent() > 0; }));
+    ASSERT_TRUE(testsupport::PumpUntil([&] { return progress.Bar.Percent() > 0; }));
     // Escape, wherever in the window the focus is.
     PostMessageW(progress.Command1.Hwnd(), WM_KEYDOWN, VK_ESCAPE, 0);
-    ASSERT_TRUE(formstest::PumpUntil([&] { return stopped.load(); }));
+    ASSERT_TRUE(testsupport::PumpUntil([&] { return stopped.load(); }));
     EXPECT_EQ(cancels, 1);
     EXPECT_TRUE(progress.IsLoaded());  // the owner closes it when the job has ended
 

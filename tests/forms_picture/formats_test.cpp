@@ -45,30 +45,6 @@ std::optional<GUID> SystemDecoderFor(const std::wstring& path)
     return container;
 }
 
-// Alphas equal; colours equal where the reference is opaque (or, with `anyAlpha`, not clear), each
-// channel within `tolerance`.
-::testing::AssertionResult Near(const Pixels& got, const Pixels& want, int tolerance, bool anyAlpha,
-                                int alphaTolerance = 0)
-{
-    if (got.width != want.width || got.height != want.height)
-        return ::testing::AssertionFailure() << "size " << got.width << "x" << got.height;
-    for (int y = 0; y < want.height; ++y)
-        for (int x = 0; x < want.width; ++x) {
-            const std::uint32_t g = got.At(x, y);
-            const std::uint32_t w = want.At(x, y);
-            const int alpha = static_cast<int>(w >> 24);
-            if (std::abs(static_cast<int>(g >> 24) - alpha) > alphaTolerance)
-                return ::testing::AssertionFailure() << "alpha at " << x << "," << y << ": " << std::hex << g;
-            if (alpha == 0 || (!anyAlpha && alpha != 255))
-                continue;
-            for (int shift = 0; shift < 24; shift += 8)
-                if (std::abs(static_cast<int>((g >> shift) & 0xff) - static_cast<int>((w >> shift) & 0xff)) > tolerance)
-                    return ::testing::AssertionFailure()
-                           << "pixel " << x << "," << y << " is " << std::hex << g << ", the reference's " << w;
-        }
-    return ::testing::AssertionSuccess();
-}
-
 std::string Dx10Dds(std::uint32_t dxgiFormat)
 {
     std::string out = "DDS ";
@@ -104,14 +80,14 @@ TEST(PictureFormats, TgaGivesTheReferenceThroughTheLoaderAndThroughTheBuiltInDec
         ASSERT_TRUE(loaded.has_value());
         EXPECT_EQ(loaded->HasAlpha(), alpha);
         EXPECT_FALSE(loaded->Premultiplied());
-        EXPECT_TRUE(Near(PixelsOf(*loaded), testsupport::ReferencePixels(alpha), 0, true));
+        EXPECT_TRUE(testsupport::NearPicture(PixelsOf(*loaded), testsupport::ReferencePixels(alpha), 0, true));
 
         HRESULT failure = E_FAIL;
         const auto builtIn = forms::LoadBuiltinPicture(path, failure);
         ASSERT_TRUE(builtIn.has_value());
         EXPECT_EQ(failure, S_OK);
         EXPECT_EQ(builtIn->HasAlpha(), alpha);
-        EXPECT_TRUE(Near(PixelsOf(*builtIn), testsupport::ReferencePixels(alpha), 0, true));
+        EXPECT_TRUE(testsupport::NearPicture(PixelsOf(*builtIn), testsupport::ReferencePixels(alpha), 0, true));
     }
 }
 
@@ -142,7 +118,7 @@ TEST(PictureFormats, PsdQoiAndHdrThatTheSystemCannotReadAreDecodedBuiltIn)
         const auto picture = forms::LoadPicture(c.path, &failure);
         ASSERT_TRUE(picture.has_value());
         EXPECT_EQ(failure, S_OK);
-        EXPECT_TRUE(Near(PixelsOf(*picture), c.want, 0, c.anyAlpha));
+        EXPECT_TRUE(testsupport::NearPicture(PixelsOf(*picture), c.want, 0, c.anyAlpha));
         // The loader let go of the file.
         if (c.path.rfind(folder.Path(), 0) == 0) {
             EXPECT_TRUE(DeleteFileW(c.path.c_str()));
@@ -164,13 +140,13 @@ TEST(PictureFormats, DdsInDxt1AndDxt5IsDecodedByTheSystemWithinTheCompressionErr
     ASSERT_TRUE(one.has_value());
     EXPECT_FALSE(one->HasAlpha());
     // 5-6-5 bit end points: a flat block comes back within 8 per channel.
-    EXPECT_TRUE(Near(PixelsOf(*one), opaque, 8, true));
+    EXPECT_TRUE(testsupport::NearPicture(PixelsOf(*one), opaque, 8, true));
 
     const auto five = forms::LoadPicture(dxt5);
     ASSERT_TRUE(five.has_value());
     EXPECT_TRUE(five->HasAlpha());
     EXPECT_FALSE(five->Premultiplied());
-    EXPECT_TRUE(Near(PixelsOf(*five), testsupport::BlockPixels(), 8, true, 2));
+    EXPECT_TRUE(testsupport::NearPicture(PixelsOf(*five), testsupport::BlockPixels(), 8, true, 2));
 }
 
 TEST(PictureFormats, DdsInBlockCompressionsTheSystemCannotRenderIsUnsupported)
@@ -238,50 +214,21 @@ std::string WithOrientation(const std::string& jpeg, int orientation)
 // Where the block whose stored top-left corner is (sx, sy) lies upright, as the orientations define it.
 std::pair<int, int> UprightCorner(int sx, int sy, int w, int h, int orientation, int block)
 {
-    const int fx = sx + block - 1;  // the block's far corner
-    const int fy = sy + block - 1;
-    int x1 = sx, y1 = sy, x2 = fx, y2 = fy;
-    switch (orientation) {
-    case 2:
-        x1 = w - 1 - sx;
-        x2 = w - 1 - fx;
-        break;
-    case 3:
-        x1 = w - 1 - sx;
-        x2 = w - 1 - fx;
-        y1 = h - 1 - sy;
-        y2 = h - 1 - fy;
-        break;
-    case 4:
-        y1 = h - 1 - sy;
-        y2 = h - 1 - fy;
-        break;
-    case 5:
-        x1 = sy;
-        y1 = sx;
-        x2 = fy;
-        y2 = fx;
-        break;
-    case 6:
-        x1 = h - 1 - sy;
-        y1 = sx;
-        x2 = h - 1 - fy;
-        y2 = fx;
-        break;
-    case 7:
-        x1 = h - 1 - sy;
-        y1 = w - 1 - sx;
-        x2 = h - 1 - fy;
-        y2 = w - 1 - fx;
-        break;
-    case 8:
-        x1 = sy;
-        y1 = w - 1 - sx;
-        x2 = fy;
-        y2 = w - 1 - fx;
-        break;
-    default: break;
-    }
+    // Where one stored pixel goes: mirrored across, mirrored down, and for 5 to 8 the sides swapped.
+    const auto upright = [&](int x, int y) -> std::pair<int, int> {
+        switch (orientation) {
+        case 2: return {w - 1 - x, y};
+        case 3: return {w - 1 - x, h - 1 - y};
+        case 4: return {x, h - 1 - y};
+        case 5: return {y, x};
+        case 6: return {h - 1 - y, x};
+        case 7: return {h - 1 - y, w - 1 - x};
+        case 8: return {y, w - 1 - x};
+        default: return {x, y};
+        }
+    };
+    const auto [x1, y1] = upright(sx, sy);
+    const auto [x2, y2] = upright(sx + block - 1, sy + block - 1);  // the block's far corner
     return {std::min(x1, x2), std::min(y1, y2)};
 }
 
@@ -308,7 +255,7 @@ TEST(PictureFormats, CameraJpegsOfEveryOrientationComeUpright)
                 const auto [ux, uy] = UprightCorner(bx, by, 48, 32, orientation, 16);
                 const Pixels want{1, 1, {stored.At(bx, by)}};
                 const Pixels got{1, 1, {shown.At(ux + 8, uy + 8)}};
-                EXPECT_TRUE(Near(got, want, 12, true)) << "block " << bx << "," << by;
+                EXPECT_TRUE(testsupport::NearPicture(got, want, 12, true)) << "block " << bx << "," << by;
             }
     }
 }
@@ -323,7 +270,7 @@ TEST(PictureFormats, ACameraTiffIsTurnedUprightPixelForPixel)
     for (int y = 0; y < want.height; ++y)
         for (int x = 0; x < want.width; ++x)
             want.argb.push_back(stored.At(y, stored.height - 1 - x));
-    EXPECT_TRUE(Near(PixelsOf(*picture), want, 0, true));
+    EXPECT_TRUE(testsupport::NearPicture(PixelsOf(*picture), want, 0, true));
 }
 
 // A worker decodes many files into one buffer: each file gives what the picture's own way gives,
@@ -357,6 +304,6 @@ TEST(PictureFormats, DecodingIntoAKeptBufferGivesWhatThePictureGives)
         const auto* first = reinterpret_cast<const std::uint32_t*>(buffer.pixels.data());
         const Pixels decoded{buffer.width, buffer.height,
                              std::vector<std::uint32_t>(first, first + std::size_t(buffer.width) * buffer.height)};
-        EXPECT_TRUE(Near(decoded, PixelsOf(*want.picture), 0, true));
+        EXPECT_TRUE(testsupport::NearPicture(decoded, PixelsOf(*want.picture), 0, true));
     }
 }

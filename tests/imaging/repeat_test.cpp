@@ -39,19 +39,10 @@ std::string Describe(Repeat repeat, const Image32& tile)
 // The view by its definition, as for the block: each screen pixel looked up (or averaged) on its own.
 std::uint32_t ExpectedView(const Image32& tile, Repeat repeat, long long sx, long long sy, ViewParams p)
 {
-    const ZoomStep step = *StepOf(p.zoomPercent);
-    const long long k = step.factor;
-    auto at = [&](long long x, long long y) { return CompositeOver(RepeatDefinition(tile, repeat, x, y), kBackground); };
-    if (!step.reduces)
-        return at(FloorDiv(sx - p.originX, k), FloorDiv(sy - p.originY, k));
-    std::uint32_t sums[3] = {};
-    for (long long i = 0; i < k * k; ++i)
-        for (int channel = 0; channel < 3; ++channel)
-            sums[channel] += (at((sx - p.originX) * k + i % k, (sy - p.originY) * k + i / k) >> (8 * channel)) & 0xFFu;
-    std::uint32_t result = 0xFF000000u;
-    for (int channel = 0; channel < 3; ++channel)
-        result |= static_cast<std::uint32_t>((sums[channel] + k * k / 2) / (k * k)) << (8 * channel);
-    return result;
+    const auto at = [&](long long x, long long y) {
+        return CompositeOver(RepeatDefinition(tile, repeat, x, y), kBackground);
+    };
+    return imagingtest::ViewDefinition(at, sx, sy, p);
 }
 
 // A tile that continues across the half-drop's edges: a ramp along y - x d / W, periodic in the tile's height.

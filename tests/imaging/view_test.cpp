@@ -18,21 +18,10 @@ constexpr std::uint32_t kBackground = 0x00336699u;
 // The view by its definition: each screen pixel looked up (or averaged) on its own.
 std::uint32_t Expected(const Image32& tile, long long sx, long long sy, ViewParams p)
 {
-    const ZoomStep step = *StepOf(p.zoomPercent);
-    const long long k = step.factor;
-    auto at = [&](long long x, long long y) {
+    const auto at = [&](long long x, long long y) {
         return CompositeOver(tile.At(Wrap(x, tile.width), Wrap(y, tile.height)), kBackground);
     };
-    if (!step.reduces)
-        return at(FloorDiv(sx - p.originX, k), FloorDiv(sy - p.originY, k));
-    std::uint32_t sums[3] = {};
-    for (long long i = 0; i < k * k; ++i)
-        for (int channel = 0; channel < 3; ++channel)
-            sums[channel] += (at((sx - p.originX) * k + i % k, (sy - p.originY) * k + i / k) >> (8 * channel)) & 0xFFu;
-    std::uint32_t result = 0xFF000000u;
-    for (int channel = 0; channel < 3; ++channel)
-        result |= static_cast<std::uint32_t>((sums[channel] + k * k / 2) / (k * k)) << (8 * channel);
-    return result;
+    return imagingtest::ViewDefinition(at, sx, sy, p);
 }
 
 Image32 Render(const Image32& tile, int width, int height, ViewParams p)

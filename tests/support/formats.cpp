@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <cstdlib>
+
 namespace testsupport {
 
 namespace {
@@ -98,6 +100,28 @@ std::wstring DataFile(const std::wstring& name)
     std::wstring folder(program, length);
     folder.erase(folder.find_last_of(L'\\') + 1);
     return folder + L"data\\formats\\" + name;
+}
+
+::testing::AssertionResult NearPicture(const Pixels& got, const Pixels& want, int tolerance, bool anyAlpha,
+                                       int alphaTolerance)
+{
+    if (got.width != want.width || got.height != want.height)
+        return ::testing::AssertionFailure() << "size " << got.width << "x" << got.height;
+    for (int y = 0; y < want.height; ++y)
+        for (int x = 0; x < want.width; ++x) {
+            const std::uint32_t g = got.At(x, y);
+            const std::uint32_t w = want.At(x, y);
+            const int alpha = static_cast<int>(w >> 24);
+            if (std::abs(static_cast<int>(g >> 24) - alpha) > alphaTolerance)
+                return ::testing::AssertionFailure() << "alpha at " << x << "," << y << ": " << std::hex << g;
+            if (alpha == 0 || (!anyAlpha && alpha != 255))
+                continue;
+            for (int shift = 0; shift < 24; shift += 8)
+                if (std::abs(static_cast<int>((g >> shift) & 0xff) - static_cast<int>((w >> shift) & 0xff)) > tolerance)
+                    return ::testing::AssertionFailure()
+                           << "pixel " << x << "," << y << " is " << std::hex << g << ", the reference's " << w;
+        }
+    return ::testing::AssertionSuccess();
 }
 
 }  // namespace testsupport

@@ -2,6 +2,8 @@
 // Files of the formats decoded beside the system's, made for the tests apart from the decoders under
 // test, and the committed reference files of tests/data/formats (made by ImageMagick, see make.sh there).
 
+#include <gtest/gtest.h>
+
 #include <string>
 #include <vector>
 
@@ -24,6 +26,11 @@ std::string Hdr(int width, int height, const std::vector<Rgbe>& pixels);
 Pixels ReferencePixels(bool alpha);
 // The 8 x 8 picture of the block-compressed references: flat 4 x 4 blocks, alphas 255, 128, 0, 200.
 Pixels BlockPixels();
+
+// Same size; alphas equal within `alphaTolerance`; colours within `tolerance` each where the reference
+// is opaque (or, with `anyAlpha`, wherever it is not fully clear).
+::testing::AssertionResult NearPicture(const Pixels& got, const Pixels& want, int tolerance, bool anyAlpha,
+                                       int alphaTolerance = 0);
 
 // The full path of a committed reference file (copied beside the test programs at configure time).
 std::wstring DataFile(const std::wstring& name);

@@ -33,6 +33,7 @@ void MainWindowTest::SetUp()
     Commands::CurrentFile.clear();
     Prompter().Reset();
     MenuPresenter().Reset();
+    FileDialogs().Reset();
     form_ = std::make_unique<ui::Form1>();
     ASSERT_TRUE(form_->Create());
     ui::SetMainForm(form_.get());
@@ -54,6 +55,7 @@ void MainWindowTest::TearDown()
     forms::DoEvents();
     Prompter().Reset();
     MenuPresenter().Reset();
+    FileDialogs().Reset();
 }
 
 std::wstring MainWindowTest::AddImage(const std::wstring& folder, const std::wstring& name, int width, int height,

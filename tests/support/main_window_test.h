@@ -8,6 +8,7 @@
 #include <string>
 
 #include "forms/events.h"
+#include "support/pump.h"
 #include "support/test_env.h"
 #include "ui/main/form1.h"
 
@@ -16,17 +17,6 @@ namespace testsupport {
 // Handles the window's events until the selection being decoded and any drop handed on have arrived
 // and been applied (or about ten seconds went by); false when something is still pending.
 bool AwaitShown(ui::Form1& form);
-
-// Handles events until done() holds or about ten seconds of waiting went by; returns done().
-template <typename Done>
-bool PumpUntil(Done done)
-{
-    for (int round = 0; round < 1000 && !done(); ++round) {
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-        forms::DoEvents();
-    }
-    return done();
-}
 
 // Handles events for a fifth of a second: what was queued or posted meanwhile has been handled.
 inline void Settle()
@@ -51,8 +41,8 @@ private:
 };
 
 // A shown main window with its timer stopped (tests drive the delayed redraw themselves), the
-// collection folder in a fresh temporary folder, message boxes and menus scripted; dialogs left
-// open are closed before the window goes.
+// collection folder in a fresh temporary folder, message boxes, menus and file dialogs scripted;
+// dialogs left open are closed before the window goes.
 class MainWindowTest : public testing::Test {
 protected:
     void SetUp() override;

@@ -53,13 +53,7 @@ Pixels ReadBitmap(HBITMAP bitmap, Alpha alpha)
         return {};
     Pixels pixels{header.bmWidth, header.bmHeight < 0 ? -header.bmHeight : header.bmHeight, {}};
     pixels.argb.resize(static_cast<std::size_t>(pixels.width) * static_cast<std::size_t>(pixels.height));
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = pixels.width;
-    info.bmiHeader.biHeight = -pixels.height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
+    BITMAPINFO info = forms::TopDownDibInfo(pixels.width, pixels.height);
     forms::WindowDc screen(nullptr);
     if (GetDIBits(screen.get(), bitmap, 0, static_cast<UINT>(pixels.height), pixels.argb.data(), &info,
                   DIB_RGB_COLORS) != pixels.height)

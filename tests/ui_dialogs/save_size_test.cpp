@@ -9,11 +9,6 @@ namespace {
 
 class SaveSizeTest : public FileCommandsTest {
 protected:
-    void SetUp() override
-    {
-        FileCommandsTest::SetUp();
-        testsupport::FileDialogs().Reset();
-    }
     ui::frmSaveSize& Open()
     {
         form_->mnuSaveTiling_Click();

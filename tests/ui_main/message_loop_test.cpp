@@ -60,17 +60,6 @@ bool BalloonShown(const std::wstring& text)
 
 class MessageLoopTest : public MainWindowTest {
 protected:
-    void SetUp() override
-    {
-        MainWindowTest::SetUp();
-        FileDialogs().Reset();
-    }
-    void TearDown() override
-    {
-        FileDialogs().Reset();
-        MainWindowTest::TearDown();
-    }
-
     // A click on PicW waiting in the queue.
     void QueueClickOnPicW() const
     {

@@ -83,17 +83,6 @@ std::string ClipboardBytes(UINT format)
 
 class OutputsTest : public MainWindowTest {
 protected:
-    void SetUp() override
-    {
-        MainWindowTest::SetUp();
-        FileDialogs().Reset();
-    }
-    void TearDown() override
-    {
-        FileDialogs().Reset();
-        MainWindowTest::TearDown();
-    }
-
     // Shows the tile as a decoded PNG file with its alpha, tiled over the preview.
     void Show(const imaging::Image32& tile)
     {

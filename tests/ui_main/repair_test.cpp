@@ -6,7 +6,7 @@
 
 #include "common/commands.h"
 #include "forms/picture.h"
-#include "forms_core/pump.h"
+#include "support/pump.h"
 #include "imaging/repair.h"
 #include "imaging/seam.h"
 #include "support/main_window_test.h"
@@ -31,7 +31,7 @@ protected:
         form_->Form_Accelerator(kRepairKey);
         ui::frmRepair& dialog = ui::RepairDialog();
         EXPECT_TRUE(dialog.IsLoaded());
-        EXPECT_TRUE(formstest::PumpUntil([&] { return !dialog.Busy() && form_->RepairPreview(); }));
+        EXPECT_TRUE(testsupport::PumpUntil([&] { return !dialog.Busy() && form_->RepairPreview(); }));
         return dialog;
     }
 
@@ -53,7 +53,7 @@ TEST_F(RepairTest, EnterSavesTheSeamlessPictureBesideTheOriginalAndSelectsIt)
     EXPECT_EQ(line.find(L"…"), std::wstring::npos);
 
     dialog.Command1_Click();
-    ASSERT_TRUE(formstest::PumpUntil([&] { return !dialog.IsLoaded(); }));
+    ASSERT_TRUE(testsupport::PumpUntil([&] { return !dialog.IsLoaded(); }));
     EXPECT_TRUE(form_->Enabled());
     EXPECT_EQ(form_->RepairPreview(), nullptr);
     EXPECT_EQ(form_->File1.FileName(), L"Foto_nahtlos.png");
@@ -72,13 +72,13 @@ TEST_F(RepairTest, TheOverlapCutPreviewsAndSavesTheSmallerTileAndATakenNameIsKep
     ui::frmRepair& dialog = OpenOn(L"Wand.bmp", 48, 36);
     testsupport::WriteFileBytes(images_ / L"Wand_nahtlos.png", "schon da");
     dialog.Option2.SetValue();
-    ASSERT_TRUE(formstest::PumpUntil([&] { return !dialog.Busy() && form_->RepairPreview()->width == 39; }));
+    ASSERT_TRUE(testsupport::PumpUntil([&] { return !dialog.Busy() && form_->RepairPreview()->width == 39; }));
     EXPECT_EQ(form_->RepairPreview()->height, 27);  // overlap min(32, 36 / 4) = 9
     dialog.Text1.SetText(L"12");
-    ASSERT_TRUE(formstest::PumpUntil([&] { return !dialog.Busy() && form_->RepairPreview()->width == 36; }));
+    ASSERT_TRUE(testsupport::PumpUntil([&] { return !dialog.Busy() && form_->RepairPreview()->width == 36; }));
 
     dialog.Command1_Click();
-    ASSERT_TRUE(formstest::PumpUntil([&] { return !dialog.IsLoaded(); }));
+    ASSERT_TRUE(testsupport::PumpUntil([&] { return !dialog.IsLoaded(); }));
     EXPECT_EQ(testsupport::ReadFileBytes(images_ / L"Wand_nahtlos.png"), "schon da");
     EXPECT_EQ(form_->File1.FileName(), L"Wand_nahtlos_2.png");
     const std::optional<forms::Picture> saved = Saved(L"Wand_nahtlos_2.png");
@@ -108,7 +108,7 @@ TEST_F(RepairTest, AFolderThatCannotBeWrittenGivesOneMessageAndTheDialogStays)
     dialog.Start({tile.owner, tile.pixels, tile.background, images_ / L"fehlt\\", L"Fels.bmp"});
     ASSERT_TRUE(dialog.IsLoaded());
     dialog.Command1_Click();
-    ASSERT_TRUE(formstest::PumpUntil([&] { return !Prompter().shown.empty() && !dialog.Busy(); }));
+    ASSERT_TRUE(testsupport::PumpUntil([&] { return !Prompter().shown.empty() && !dialog.Busy(); }));
     ASSERT_EQ(Prompter().shown.size(), 1u);
     const std::wstring& text = Prompter().shown[0].text;
     EXPECT_NE(text.find(L"'" + images_ / L"fehlt\\Fels_nahtlos.png'"), std::wstring::npos) << text.c_str();

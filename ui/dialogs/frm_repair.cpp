@@ -13,9 +13,6 @@ namespace ui {
 
 namespace {
 
-constexpr DWORD kDialogStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
-constexpr DWORD kDialogExStyle = WS_EX_TOOLWINDOW;
-
 // Design positions in twips of the client area.
 constexpr int kClientWidth = 6060;
 constexpr int kClientHeight = 2280;
@@ -64,8 +61,8 @@ void frmRepair::Start(Source source)
         return;
     forms::FormStyle style;
     style.caption = L"Nahtlos machen";
-    style.style = kDialogStyle;
-    style.exStyle = kDialogExStyle;
+    style.style = forms::kToolDialogStyle;
+    style.exStyle = forms::kToolDialogExStyle;
     style.clientWidthTwips = kClientWidth;
     style.clientHeightTwips = kClientHeight;
     if (!Load(style))

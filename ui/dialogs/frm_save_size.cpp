@@ -15,10 +15,6 @@ namespace ui {
 
 namespace {
 
-// The copy dialog's fixed tool-window frame.
-constexpr DWORD kDialogStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
-constexpr DWORD kDialogExStyle = WS_EX_TOOLWINDOW;
-
 // Design positions in twips of the client area.
 constexpr int kClientWidth = 3495;
 constexpr int kClientHeight = 1380;
@@ -58,8 +54,8 @@ void frmSaveSize::Start(int width, int height)
     Accepted = false;
     forms::FormStyle style;
     style.caption = L"Kachelung speichern";
-    style.style = kDialogStyle;
-    style.exStyle = kDialogExStyle;
+    style.style = forms::kToolDialogStyle;
+    style.exStyle = forms::kToolDialogExStyle;
     style.clientWidthTwips = kClientWidth;
     style.clientHeightTwips = kClientHeight;
     if (!Load(style))

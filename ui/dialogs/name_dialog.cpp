@@ -10,14 +10,6 @@
 
 namespace ui {
 
-namespace {
-
-// The fixed tool-window frame: narrow title bar with a close box, no icon, no sizing, no task-bar button.
-constexpr DWORD kDialogStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
-constexpr DWORD kDialogExStyle = WS_EX_TOOLWINDOW;
-
-}  // namespace
-
 NameDialog::NameDialog(const NameDialogLayout& layout) : layout_(layout)
 {
     // Any other way out of the window is the "Abbrechen" path, so the main window is never left disabled.
@@ -56,8 +48,8 @@ bool NameDialog::LoadDialog()
     UnloadDialog();
     forms::FormStyle style;
     style.caption = layout_.caption;
-    style.style = kDialogStyle;
-    style.exStyle = kDialogExStyle;
+    style.style = forms::kToolDialogStyle;
+    style.exStyle = forms::kToolDialogExStyle;
     style.clientWidthTwips = layout_.clientWidth;
     style.clientHeightTwips = layout_.clientHeight;
     if (!Load(style))

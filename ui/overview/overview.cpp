@@ -6,6 +6,7 @@
 
 #include "forms/handles.h"
 #include "forms/paths.h"
+#include "forms/picture.h"
 #include "forms/raise.h"
 #include "forms/skip.h"
 
@@ -303,13 +304,7 @@ void Overview::DrawIcon(int position, HDC dc, const RECT& icon) const
     const int left = icon.left + (icon.right - icon.left - side) / 2;
     const int top = icon.top + (icon.bottom - icon.top - side) / 2;
     if (facts && facts->readable && facts->thumbnail.width == side && facts->thumbnail.height == side) {
-        BITMAPINFO info{};
-        info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-        info.bmiHeader.biWidth = side;
-        info.bmiHeader.biHeight = -side;  // top-down
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        info.bmiHeader.biCompression = BI_RGB;
+        const BITMAPINFO info = forms::TopDownDibInfo(side, side);
         SetDIBitsToDevice(dc, left, top, static_cast<DWORD>(side), static_cast<DWORD>(side), 0, 0, 0,
                           static_cast<UINT>(side), facts->thumbnail.pixels.data(), &info, DIB_RGB_COLORS);
         return;

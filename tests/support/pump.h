@@ -5,17 +5,17 @@
 
 #include "forms/events.h"
 
-namespace formstest {
+namespace testsupport {
 
 // Pumps until done() holds or about ten seconds of idle waiting went by; returns done().
 template <typename Done>
 bool PumpUntil(Done done)
 {
-    for (int round = 0; round < 500 && !done(); ++round) {
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+    for (int round = 0; round < 1000 && !done(); ++round) {
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
         forms::DoEvents();
     }
     return done();
 }
 
-}  // namespace formstest
+}  // namespace testsupport
